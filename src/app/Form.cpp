@@ -1,0 +1,165 @@
+#include "app/Form.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "app/CommandTables.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr const char* kAboutText =
+    "QUILLON.EXE           (Ver 2.1)\r\n"
+    "Written by the QUILLON team\r\n"
+    "For the Linux desktop (Qt 6); first written for Windows\r\n"
+    "\r\n"
+    "Contact: the QUILLON project's issue tracker";
+
+// A size or extent the window reports as zero (minimised) or worse cannot be
+// given to pic1: that step is skipped and the next one runs.
+template <typename Setter>
+void setIfValid(double value, Setter&& setter)
+{
+    if (std::isfinite(value) && value > 0)
+        setter(value);
+}
+
+}  // namespace
+
+std::string Form::initialCaption()
+{
+    return "QUILLON." + std::string(71, ' ') + "Study your math  -  it's the key to the Universe!";
+}
+
+Form::Form(Platform& platform)
+    : platform_(platform), numbers_(platform.decimalSeparator())
+{
+}
+
+void Form::Form_Load()
+{
+    platform_.setTimerEnabled(TimerId::Timer1, false);
+    rnd_.randomize(platform_.clockSeconds());
+    x = 0;
+    xNew = 0;
+    y = 0;
+    yNew = 0;
+    z = 0;
+    platform_.setMenuVisible("mnuSSOff", false);
+}
+
+void Form::Form_Resize()
+{
+    platform_.refresh(Surface::Window);
+    platform_.refresh(Surface::Picture);
+    setIfValid(platform_.outerHeight(), [&](double v) { platform_.setPictureHeight(v); });
+    setIfValid(platform_.outerWidth(), [&](double v) { platform_.setPictureWidth(v); });
+    setIfValid(platform_.scaleHeight(), [&](double v) { platform_.setPictureScaleHeight(v); });
+    setIfValid(platform_.scaleWidth(), [&](double v) { platform_.setPictureScaleWidth(v); });
+}
+
+void Form::Form_KeyPress(int16_t keyAscii)
+{
+    if (keyAscii != keys::LowerC)
+        return;
+    platform_.setBackColor(Surface::Window, QBColor(backIndex));
+    platform_.setBackColor(Surface::Picture, QBColor(backIndex));
+    backIndex = static_cast<int16_t>(backIndex + 1);
+    if (backIndex > 15)
+        backIndex = 0;
+}
+
+void Form::Form_KeyDown(int16_t keyCode, int16_t /*shift*/)
+{
+    for (const CommandKey& key : commandKeys()) {
+        if (key.code == keyCode) {
+            (this->*key.handler)();
+            return;
+        }
+    }
+}
+
+bool Form::isCommandKey(int16_t keyCode)
+{
+    for (const CommandKey& key : commandKeys())
+        if (key.code == keyCode)
+            return true;
+    return false;
+}
+
+void Form::endProgram()
+{
+    // Nothing written may be lost: the open number file is flushed and closed
+    // before the process goes.
+    numberFile_.close();
+    platform_.endProgram();
+    std::abort();  // the platform does not come back
+}
+
+void Form::Form_Unload() { endProgram(); }
+void Form::Form_Terminate() { endProgram(); }
+void Form::Form_Deactivate() { endProgram(); }
+void Form::mnuExit_Click() { endProgram(); }
+
+void Form::Timer1_Timer() { stopFlag = 1; }
+void Form::Timer2_Timer() { bifTick = 1; }
+
+void Form::mnuAbout_Click()
+{
+    MessageBoxRequest request;
+    request.text = kAboutText;
+    platform_.messageBox(request);
+}
+
+void Form::mnuChoice_Click()
+{
+    if (platform_.menuCaption("mnuChoice") != "Random") {
+        platform_.setMenuCaption("mnuChoice", "Random");
+        randomMode = 0;
+    } else {
+        platform_.setMenuCaption("mnuChoice", "User Input");
+        randomMode = 1;
+    }
+}
+
+void Form::mnuDelay_Click()
+{
+    if (platform_.menuCaption("mnuDelay") != "Delay") {
+        platform_.setMenuCaption("mnuDelay", "Delay");
+        delayOn = 0;
+    } else {
+        platform_.setMenuCaption("mnuDelay", "Go Fast");
+        delayOn = 1;
+    }
+}
+
+void Form::Delay()
+{
+    // A Single counter from 1 while not above 100000: 100000 additions. The
+    // volatile counter keeps the optimiser from removing the loop.
+    volatile float counter = 1;
+    while (counter <= static_cast<float>(kDelayAdditions))
+        counter = counter + 1.0f;
+}
+
+void Form::mnuFIX_Click()
+{
+    stopFlag = static_cast<int16_t>(~stopFlag);
+    clearSurfaces();
+    platform_.setCaption("");
+}
+
+void Form::mnuReset_Click()
+{
+    stopFlag = 1;
+    static_cast<FigureState&>(*this) = FigureState{};
+    clearSurfaces();
+    platform_.setCaption("");
+    stopFlag = 1;
+}
+
+// The Pause menu's only item: choosing it closes the menu, which is all it is for.
+void Form::mnuContinue_Click() {}
+
+}  // namespace quillon

@@ -1,0 +1,170 @@
+// The window's logic: the whole form state and every handler by its name.
+// Handlers take no arguments and talk through the form state; a command chosen
+// while a drawing runs is executed inside that drawing's DoEvents call.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/FigureState.h"
+#include "app/MapFigure.h"
+#include "platform/Platform.h"
+#include "runtime/NumberFormat.h"
+#include "runtime/Rnd.h"
+#include "runtime/TextFile.h"
+
+namespace quillon {
+
+class Form : public FigureState {
+public:
+    explicit Form(Platform& platform);
+
+    // Deeper nesting than this ignores further figure commands: a held-down figure
+    // key would otherwise nest drawings until the stack runs out.
+    static constexpr int kMaxNestedCommands = 200;
+    static constexpr double kDelayAdditions = 100000;
+
+    // The caption the window is designed with, seen until the first command.
+    static std::string initialCaption();
+
+    // Form state that RESET keeps.
+    float pi = 0;
+    int16_t backIndex = 0;   // next background colour of the "c" key
+    int16_t delayOn = 0;     // slow mode
+    int16_t stopFlag = 0;    // 0 run, 1 reset requested, -1 halted, -2 as 0
+    int16_t randomMode = 0;  // 0 random parameters, 1 asked from the user
+    int16_t ssStop = 0;      // slide-show stop request
+
+    // Window events.
+    void Form_Load();
+    void Form_Resize();
+    void Form_KeyPress(int16_t keyAscii);
+    void Form_KeyDown(int16_t keyCode, int16_t shift);
+    [[noreturn]] void Form_Unload();
+    [[noreturn]] void Form_Terminate();
+    [[noreturn]] void Form_Deactivate();
+    void Timer1_Timer();
+    void Timer2_Timer();
+
+    // File menu and the general commands.
+    void mnuAbout_Click();
+    [[noreturn]] void mnuExit_Click();
+    void mnuChoice_Click();
+    void mnuFIX_Click();
+    void mnuReset_Click();
+    void mnuDelay_Click();
+    void mnuContinue_Click();
+    void mnuSave_Click();
+    void mnuSS_Click();
+    void mnuSSOff_Click();
+    void AppendCaption();  // the Enter key
+
+    // Equations1.
+    void mnuCrown_Click();
+    void mnuComet_Click();
+    void mnuCreature_Click();
+    void mnuDIA_Click();
+    void mnuDust_Click();
+    void mnuE1_Click();
+    void mnuE2_Click();
+    void mnuE3_Click();
+    void mnuE4_Click();
+    void mnuE5_Click();
+    void mnuE8_Click();
+    void mnuE8A_Click();
+    void mnuE8B_Click();
+    void mnuGinBread_Click();
+    void mnuHenon_Click();
+    void mnuHop1_Click();
+    void mnuHop2_Click();
+    void mnuHop3_Click();
+    void mnuHop5_Click();
+    // Equations2.
+    void mnuLozi_Click();
+    void mnuMartin_Click();
+    void mnuMira_Click();
+    void mnu3P4_Click();
+    void mnuHop4_Click();
+    void mnuThreeply_Click();
+    void mnu3P2_Click();
+    void mnu3P6_Click();
+    void mnu3P7_Click();
+    void mnu3P8_Click();
+    void mnuTree_Click();
+    void mnuTriangles_Click();
+    void mnu3P5_Click();
+    // Special.
+    void mnuNUM_Click();
+    void mnuARCH_Click();
+    void mnuBIF_Click();
+    void mnuLOR_Click();
+    void mnuLOR2_Click();
+    void mnuLOR3_Click();
+    void mnuLOGS_Click();
+    void mnuLOG_Click();
+    void mnuPE_Click();
+    void mnuScorpion_Click();
+    void mnuSierpi_Click();
+
+    // Drawing routines.
+    void Henon();
+    void Lozi();
+
+    // The busy wait of slow mode.
+    static void Delay();
+
+    // Is this key code one of the command keys? (The window takes those keys
+    // before the toolkit's own handling, so Tab and F1 keep their meaning here.)
+    static bool isCommandKey(int16_t keyCode);
+
+    Platform& platform() { return platform_; }
+    Rnd& rnd() { return rnd_; }
+    const NumberFormat& numbers() const { return numbers_; }
+    int nestedCommands() const { return nestedCommands_; }
+    TextFile& numberFile() { return numberFile_; }
+
+    // The run protocol, shared by every map figure: the command handler's shape
+    // and the drawing routine's shape.
+    void runMapCommand(const MapFigure& figure);
+    void runPasses(const MapFigure& figure);
+
+    // Pieces of the protocol that the studies use as well.
+    void clearSurfaces();
+    void resetExit();
+    void newPassColor();
+    void plotOnSurfaces(double u, double v, const CanvasMap& canvas);
+    void appendToCaption(const std::string& label, const std::string& valueText);
+    // Asks with an input box; an answer that converts is stored, others keep the field.
+    void promptInto(double& field, const std::string& prompt, const std::string& title,
+                    double defaultValue);
+    void promptInto(float& field, const std::string& prompt, const std::string& title,
+                    double defaultValue);
+
+    // Counts a running command for the nesting cap; ignored when the cap is reached.
+    class NestingGuard {
+    public:
+        explicit NestingGuard(Form& form);
+        ~NestingGuard();
+        NestingGuard(const NestingGuard&) = delete;
+        NestingGuard& operator=(const NestingGuard&) = delete;
+        bool admitted() const { return admitted_; }
+
+    private:
+        Form& form_;
+        bool admitted_;
+    };
+
+private:
+    void obtainParameters(const MapFigure& figure);
+    void writeCaption(const MapFigure& figure);
+    void plotOn(Surface surface, double u, double v, const CanvasMap& canvas, Rgb color);
+    [[noreturn]] void endProgram();
+
+    Platform& platform_;
+    Rnd rnd_;
+    NumberFormat numbers_;
+    TextFile numberFile_;  // file number 1 of the studies
+    int nestedCommands_ = 0;
+};
+
+}  // namespace quillon

@@ -1,0 +1,56 @@
+// A map figure as a row of data: its prompts and random ranges, its caption, its
+// pass length, its step and where the step's point lands on the surfaces. One
+// command shape and one drawing-routine shape run every row.
+#pragma once
+
+#include <cstdint>
+
+#include "app/FigureState.h"
+
+namespace quillon {
+
+class Form;
+
+// One parameter of a figure: the field it fills, its prompt and default, its
+// random range and the caption label that shows it.
+struct FigureParameter {
+    double FigureState::* field = nullptr;      // a Double field ...
+    float FigureState::* singleField = nullptr;  // ... or a Single one
+    const char* prompt = "";
+    double defaultValue = 0;
+    // Random mode draws Rnd * randomScale + randomOffset, in double precision.
+    double randomScale = 0;
+    double randomOffset = 0;
+    const char* label = "";
+};
+
+// Where a point goes: X = u * kx + ScaleWidth / qx, Y = v * ky + ScaleHeight / qy.
+// A whole-number divisor divides the Single extent in single precision.
+struct CanvasMap {
+    double kx = 1, ky = 1;
+    double qx = 2, qy = 2;
+};
+
+// Values a drawing routine keeps to itself for one call (not form state).
+struct RoutineLocals {
+    float w = 1;
+};
+
+struct MapFigure {
+    const char* promptTitle = "";
+    const char* captionPrefix = "";
+    const FigureParameter* parameters = nullptr;
+    int parameterCount = 0;
+
+    int16_t passLength = 0;
+    // Statements of one step before its point is drawn.
+    void (*step)(Form&, RoutineLocals&) = nullptr;
+    // The point drawn: the fields read as map coordinates.
+    double FigureState::* plotU = &FigureState::xNew;
+    double FigureState::* plotV = &FigureState::yNew;
+    CanvasMap canvas;
+    // Statements after the stop test; the usual one moves to the new point.
+    void (*advance)(Form&) = nullptr;
+};
+
+}  // namespace quillon

@@ -1,0 +1,173 @@
+// The run protocol every map figure obeys: the command handler's shape
+// (parameters, clearing, caption, drawing) and the drawing routine's shape
+// (passes, one colour per pass, both surfaces, yielding after every point,
+// the stop tests).
+#include <cmath>
+
+#include "app/Form.h"
+#include "runtime/Numeric.h"
+
+namespace quillon {
+
+namespace {
+
+// ScaleWidth / q: a whole-number divisor divides the Single extent in single
+// precision, a fractional one in double precision.
+inline double divideExtent(double extent, double divisor)
+{
+    if (divisor == std::trunc(divisor))
+        return static_cast<double>(static_cast<float>(extent) / static_cast<float>(divisor));
+    return extent / divisor;
+}
+
+}  // namespace
+
+Form::NestingGuard::NestingGuard(Form& form)
+    : form_(form), admitted_(form.nestedCommands_ < kMaxNestedCommands)
+{
+    if (admitted_)
+        ++form_.nestedCommands_;
+}
+
+Form::NestingGuard::~NestingGuard()
+{
+    if (admitted_)
+        --form_.nestedCommands_;
+}
+
+void Form::clearSurfaces()
+{
+    platform_.clear(Surface::Window);
+    platform_.clear(Surface::Picture);
+}
+
+void Form::resetExit()
+{
+    clearSurfaces();
+    stopFlag = 0;
+    x = 0;
+    xNew = 0;
+    y = 0;
+    yNew = 0;
+    z = 0;
+}
+
+void Form::newPassColor()
+{
+    // Int(Rnd * 7) + 9 in Single arithmetic: one of the bright colours 9..15.
+    colorIndex = static_cast<int16_t>(Int(rnd_.next() * 7.0f) + 9.0f);
+}
+
+void Form::plotOn(Surface surface, double u, double v, const CanvasMap& canvas, Rgb color)
+{
+    const double sw = platform_.scaleWidth();
+    const double sh = platform_.scaleHeight();
+    // A coordinate that cannot be formed as a Single (infinite, not a number,
+    // too large) fails the statement: the point is simply not drawn.
+    const auto px = toSingle(u * canvas.kx + divideExtent(sw, canvas.qx));
+    const auto py = toSingle(v * canvas.ky + divideExtent(sh, canvas.qy));
+    if (px && py)
+        platform_.setPoint(surface, *px, *py, color);
+}
+
+void Form::plotOnSurfaces(double u, double v, const CanvasMap& canvas)
+{
+    if (!validQBColor(colorIndex))
+        return;
+    const Rgb color = QBColor(colorIndex);
+    plotOn(Surface::Window, u, v, canvas, color);
+    plotOn(Surface::Picture, u, v, canvas, color);
+}
+
+void Form::appendToCaption(const std::string& label, const std::string& valueText)
+{
+    platform_.setCaption(platform_.caption() + label + valueText);
+}
+
+void Form::promptInto(double& field, const std::string& prompt, const std::string& title,
+                      double defaultValue)
+{
+    const std::string answer = platform_.inputBox(prompt, title, numbers_.text(defaultValue));
+    if (const auto value = numbers_.parse(answer))
+        field = *value;
+}
+
+void Form::promptInto(float& field, const std::string& prompt, const std::string& title,
+                      double defaultValue)
+{
+    const std::string answer = platform_.inputBox(prompt, title, numbers_.text(defaultValue));
+    if (const auto value = numbers_.parse(answer))
+        if (const auto single = toSingle(*value))
+            field = *single;
+}
+
+void Form::obtainParameters(const MapFigure& figure)
+{
+    for (int k = 0; k < figure.parameterCount; ++k) {
+        const FigureParameter& p = figure.parameters[k];
+        if (randomMode != 0) {
+            if (p.field)
+                promptInto(this->*p.field, p.prompt, figure.promptTitle, p.defaultValue);
+            else
+                promptInto(this->*p.singleField, p.prompt, figure.promptTitle, p.defaultValue);
+            continue;
+        }
+        const double value = static_cast<double>(rnd_.next()) * p.randomScale + p.randomOffset;
+        if (p.field)
+            this->*p.field = value;
+        else
+            this->*p.singleField = static_cast<float>(value);
+    }
+}
+
+void Form::writeCaption(const MapFigure& figure)
+{
+    platform_.setCaption(figure.captionPrefix);
+    for (int k = 0; k < figure.parameterCount; ++k) {
+        const FigureParameter& p = figure.parameters[k];
+        appendToCaption(p.label, p.field ? numbers_.text(this->*p.field)
+                                         : numbers_.singleText(this->*p.singleField));
+    }
+}
+
+void Form::runMapCommand(const MapFigure& figure)
+{
+    NestingGuard guard(*this);
+    if (!guard.admitted())
+        return;
+    obtainParameters(figure);
+    clearSurfaces();
+    writeCaption(figure);
+    runPasses(figure);
+}
+
+void Form::runPasses(const MapFigure& figure)
+{
+    if (stopFlag == 1)
+        return;
+    RoutineLocals locals;
+    while (stopFlag != -1) {
+        newPassColor();
+        iter = 0;
+        while (iter < figure.passLength) {
+            figure.step(*this, locals);
+            plotOnSurfaces(this->*figure.plotU, this->*figure.plotV, figure.canvas);
+            if (delayOn != 0)
+                Delay();
+            platform_.doEvents();
+            if (stopFlag == 1) {
+                resetExit();
+                return;
+            }
+            if (figure.advance) {
+                figure.advance(*this);
+            } else {
+                x = xNew;
+                y = yNew;
+            }
+            iter = static_cast<int16_t>(iter + 1);
+        }
+    }
+}
+
+}  // namespace quillon

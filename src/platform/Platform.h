@@ -1,0 +1,77 @@
+// The one view the program's logic has of the windowing toolkit: the window and
+// its caption, the menu items, the two plot surfaces, modal boxes, timers, the
+// event pump and the end of the program. Coordinates are in 1/1440 inch.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "runtime/QBColor.h"
+
+namespace quillon {
+
+enum class Surface { Window, Picture };  // the drawing area and the hidden pic1
+enum class TimerId { Timer1, Timer2 };
+
+struct MessageBoxRequest {
+    enum class Buttons { Ok, YesNo };
+    enum class Icon { None, Information, Exclamation };
+    std::string text;   // lines separated by CR LF
+    std::string title;  // empty: the program's name
+    Buttons buttons = Buttons::Ok;
+    Icon icon = Icon::None;
+    bool secondButtonDefault = false;  // No is the default of a Yes/No box
+};
+
+enum class MessageBoxAnswer { Ok, Yes, No };
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // The window: drawing area extents (ScaleWidth, ScaleHeight) and outer size.
+    virtual double scaleWidth() const = 0;
+    virtual double scaleHeight() const = 0;
+    virtual double outerWidth() const = 0;
+    virtual double outerHeight() const = 0;
+    virtual std::string caption() const = 0;
+    virtual void setCaption(const std::string& text) = 0;
+
+    // pic1's size and scale extents, set by the resize handler; values are positive.
+    virtual void setPictureHeight(double height) = 0;
+    virtual void setPictureWidth(double width) = 0;
+    virtual void setPictureScaleHeight(double height) = 0;
+    virtual void setPictureScaleWidth(double width) = 0;
+
+    // Both plot surfaces. Clearing and a new background colour erase everything.
+    virtual void clear(Surface surface) = 0;
+    virtual void setPoint(Surface surface, float x, float y, Rgb color) = 0;
+    virtual void setBackColor(Surface surface, Rgb color) = 0;
+    virtual void refresh(Surface surface) = 0;
+
+    // Menu items, found by item name ("mnuChoice"). Captions keep the access-key
+    // marker as set.
+    virtual std::string menuCaption(std::string_view item) const = 0;
+    virtual void setMenuCaption(std::string_view item, const std::string& text) = 0;
+    virtual void setMenuVisible(std::string_view item, bool visible) = 0;
+
+    // Modal boxes. The input box answers the typed text, or empty text on Cancel.
+    virtual std::string inputBox(const std::string& prompt, const std::string& title,
+                                 const std::string& defaultText) = 0;
+    virtual MessageBoxAnswer messageBox(const MessageBoxRequest& request) = 0;
+
+    virtual void setTimerEnabled(TimerId timer, bool enabled) = 0;
+
+    // Handles every pending window, menu, key and timer event, then returns.
+    // While a menu is open it does not return: an open menu suspends the caller.
+    virtual void doEvents() = 0;
+
+    // Seconds since midnight, to seed the random generator.
+    virtual double clockSeconds() const = 0;
+    virtual std::string decimalSeparator() const = 0;
+
+    // Leaves the program at once; the caller has closed its files.
+    [[noreturn]] virtual void endProgram() = 0;
+};
+
+}  // namespace quillon

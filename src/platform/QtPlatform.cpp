@@ -1,0 +1,214 @@
+#include "platform/QtPlatform.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QLocale>
+#include <QMessageBox>
+#include <QTime>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/Form.h"
+#include "platform/QtCanvas.h"
+#include "platform/QtWindow.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr qint64 kPumpSliceNs = 1'000'000;      // real events at most once a millisecond
+constexpr qint64 kTimer2IntervalNs = 1'000'000;  // Timer2's 1 ms
+constexpr qint64 kRepaintNs = 16'000'000;        // display rate
+constexpr qint64 kCheckTooSoonNs = 20'000;
+constexpr qint64 kCheckTooLateNs = 200'000;
+constexpr uint32_t kMaxStride = 4096;
+constexpr const char* kProgramName = "QUILLON";
+
+QString fromLines(const std::string& text)
+{
+    // Boxes receive lines joined by CR LF.
+    return QString::fromStdString(text).replace(QLatin1String("\r\n"), QLatin1String("\n"));
+}
+
+}  // namespace
+
+QtPlatform::QtPlatform() : window_(std::make_unique<QtWindow>(*this))
+{
+    onEnd = [] {
+        std::fflush(nullptr);
+        std::_Exit(0);
+    };
+    timer1_.setInterval(10000);
+    clock_.start();
+    window_->resize(1024, 768 + 24);
+}
+
+QtPlatform::~QtPlatform() = default;
+
+void QtPlatform::attach(Form& form)
+{
+    form_ = &form;
+    window_->attach(form);
+    QObject::connect(&timer1_, &QTimer::timeout, [this] { form_->Timer1_Timer(); });
+    window_->canvas()->onResized = [this] { windowResized(); };
+    timer1_.start();  // enabled at design time; the form's load disables it
+}
+
+void QtPlatform::windowResized()
+{
+    window_surface_.resizePixels(window_->canvas()->size());
+    if (form_)
+        form_->Form_Resize();
+}
+
+double QtPlatform::outerWidth() const
+{
+    return window_->frameGeometry().width() * QtSurface::kUnitsPerPixel;
+}
+
+double QtPlatform::outerHeight() const
+{
+    return window_->frameGeometry().height() * QtSurface::kUnitsPerPixel;
+}
+
+std::string QtPlatform::caption() const { return window_->windowTitle().toStdString(); }
+
+void QtPlatform::setCaption(const std::string& text)
+{
+    window_->setWindowTitle(QString::fromStdString(text));
+}
+
+void QtPlatform::setPictureHeight(double height)
+{
+    const int pixels = qMax(1, qRound(height / QtSurface::kUnitsPerPixel));
+    picture_.resizePixels(QSize(picture_.pixelSize().width(), pixels));
+}
+
+void QtPlatform::setPictureWidth(double width)
+{
+    const int pixels = qMax(1, qRound(width / QtSurface::kUnitsPerPixel));
+    picture_.resizePixels(QSize(pixels, picture_.pixelSize().height()));
+}
+
+void QtPlatform::refresh(Surface which)
+{
+    if (which == Surface::Window)
+        window_->canvas()->update();
+}
+
+void QtPlatform::flush()
+{
+    if (window_surface_.takeDirty())
+        window_->canvas()->update();
+    lastRepaint_ = clock_.nsecsElapsed();
+}
+
+std::string QtPlatform::menuCaption(std::string_view item) const
+{
+    const QAction* action = window_->menuAction(item);
+    return action ? action->text().toStdString() : std::string();
+}
+
+void QtPlatform::setMenuCaption(std::string_view item, const std::string& text)
+{
+    if (QAction* action = window_->menuAction(item))
+        action->setText(QString::fromStdString(text));
+}
+
+void QtPlatform::setMenuVisible(std::string_view item, bool visible)
+{
+    if (QAction* action = window_->menuAction(item))
+        action->setVisible(visible);
+}
+
+std::string QtPlatform::inputBox(const std::string& prompt, const std::string& title,
+                                 const std::string& defaultText)
+{
+    bool accepted = false;
+    const QString answer =
+        QInputDialog::getText(window_.get(), QString::fromStdString(title), fromLines(prompt),
+                              QLineEdit::Normal, QString::fromStdString(defaultText), &accepted);
+    return accepted ? answer.toStdString() : std::string();
+}
+
+MessageBoxAnswer QtPlatform::messageBox(const MessageBoxRequest& request)
+{
+    QMessageBox box(window_.get());
+    box.setWindowTitle(QString::fromStdString(request.title.empty() ? kProgramName : request.title));
+    box.setText(fromLines(request.text));
+    switch (request.icon) {
+    case MessageBoxRequest::Icon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case MessageBoxRequest::Icon::Information: box.setIcon(QMessageBox::Information); break;
+    case MessageBoxRequest::Icon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    }
+    if (request.buttons == MessageBoxRequest::Buttons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(request.secondButtonDefault ? QMessageBox::No : QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes ? MessageBoxAnswer::Yes : MessageBoxAnswer::No;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return MessageBoxAnswer::Ok;
+}
+
+void QtPlatform::setTimerEnabled(TimerId timer, bool enabled)
+{
+    // Timer2 ticks from the event pump for the whole run (see pump), the only
+    // place where its flag is read; only Timer1 is a timer of its own.
+    if (timer != TimerId::Timer1)
+        return;
+    if (enabled)
+        timer1_.start();
+    else
+        timer1_.stop();
+}
+
+void QtPlatform::pumpIfDue()
+{
+    callsSinceCheck_ = 0;
+    const qint64 now = clock_.nsecsElapsed();
+    const qint64 sinceCheck = now - lastCheck_;
+    lastCheck_ = now;
+    if (sinceCheck < kCheckTooSoonNs && stride_ < kMaxStride)
+        stride_ *= 2;
+    else if (sinceCheck > kCheckTooLateNs && stride_ > 1)
+        stride_ /= 2;
+    if (now - lastPump_ >= kPumpSliceNs)
+        pump(now);
+}
+
+void QtPlatform::pump(qint64 now)
+{
+    if (form_ && now - lastTimer2_ >= kTimer2IntervalNs) {
+        lastTimer2_ = now;
+        form_->Timer2_Timer();
+    }
+    if (now - lastRepaint_ >= kRepaintNs)
+        flush();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    // An open menu suspends the drawing until it closes.
+    while (QApplication::activePopupWidget())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    lastPump_ = clock_.nsecsElapsed();
+    lastCheck_ = lastPump_;
+}
+
+double QtPlatform::clockSeconds() const
+{
+    return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
+}
+
+std::string QtPlatform::decimalSeparator() const
+{
+    return QLocale::system().decimalPoint().toStdString();
+}
+
+void QtPlatform::endProgram()
+{
+    onEnd();
+    std::_Exit(0);
+}
+
+}  // namespace quillon

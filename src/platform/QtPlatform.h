@@ -1,0 +1,104 @@
+// The program's platform on Qt Widgets: the window, its two surfaces as images,
+// the input and message boxes, the timers and an event pump cheap enough to be
+// called after every point.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "platform/Platform.h"
+#include "platform/QtSurface.h"
+
+namespace quillon {
+
+class Form;
+class QtWindow;
+
+class QtPlatform : public Platform {
+public:
+    QtPlatform();
+    ~QtPlatform() override;
+
+    // Connects the logic: menus, keys, timers and resizes reach the form from now on.
+    void attach(Form& form);
+    QtWindow& window() { return *window_; }
+    QtSurface& surface(Surface which) { return which == Surface::Window ? window_surface_ : picture_; }
+
+    // Repaints the drawing area if anything was drawn since its last repaint.
+    void flush();
+
+    // How the program ends; replaced where ending the process is not wanted.
+    std::function<void()> onEnd;
+
+    // Number of DoEvents calls so far (points drawn, for measurements).
+    uint64_t doEventsCalls() const { return doEventsCalls_; }
+
+    double scaleWidth() const override { return window_surface_.scaleWidth(); }
+    double scaleHeight() const override { return window_surface_.scaleHeight(); }
+    double outerWidth() const override;
+    double outerHeight() const override;
+    std::string caption() const override;
+    void setCaption(const std::string& text) override;
+
+    void setPictureHeight(double height) override;
+    void setPictureWidth(double width) override;
+    void setPictureScaleHeight(double height) override { picture_.setScaleHeight(height); }
+    void setPictureScaleWidth(double width) override { picture_.setScaleWidth(width); }
+
+    void clear(Surface which) override { surface(which).clear(); }
+    void setPoint(Surface which, float x, float y, Rgb color) override
+    {
+        (which == Surface::Window ? window_surface_ : picture_).setPoint(x, y, color);
+    }
+    void setBackColor(Surface which, Rgb color) override { surface(which).setBackColor(color); }
+    void refresh(Surface which) override;
+
+    std::string menuCaption(std::string_view item) const override;
+    void setMenuCaption(std::string_view item, const std::string& text) override;
+    void setMenuVisible(std::string_view item, bool visible) override;
+
+    std::string inputBox(const std::string& prompt, const std::string& title,
+                         const std::string& defaultText) override;
+    MessageBoxAnswer messageBox(const MessageBoxRequest& request) override;
+
+    void setTimerEnabled(TimerId timer, bool enabled) override;
+
+    void doEvents() override
+    {
+        ++doEventsCalls_;
+        if (++callsSinceCheck_ >= stride_)
+            pumpIfDue();
+    }
+
+    double clockSeconds() const override;
+    std::string decimalSeparator() const override;
+    [[noreturn]] void endProgram() override;
+
+private:
+    void pumpIfDue();
+    void pump(qint64 now);
+    void windowResized();
+
+    QtSurface window_surface_;
+    QtSurface picture_;
+    std::unique_ptr<QtWindow> window_;
+    Form* form_ = nullptr;
+    QTimer timer1_;
+
+    // The pump reads the clock only every stride_ calls; the stride adapts so
+    // that the clock is read about every few microseconds of drawing.
+    QElapsedTimer clock_;
+    uint64_t doEventsCalls_ = 0;
+    uint32_t callsSinceCheck_ = 0;
+    uint32_t stride_ = 1;
+    qint64 lastCheck_ = 0;
+    qint64 lastPump_ = 0;
+    qint64 lastTimer2_ = 0;
+    qint64 lastRepaint_ = 0;
+};
+
+}  // namespace quillon

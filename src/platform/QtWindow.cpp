@@ -1,0 +1,153 @@
+#include "platform/QtWindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QPainter>
+
+#include "app/CommandTables.h"
+#include "app/Form.h"
+#include "platform/QtCanvas.h"
+#include "platform/QtPlatform.h"
+
+namespace quillon {
+
+namespace {
+
+// A small Henon attractor in the bright colours on black.
+QIcon makeIcon()
+{
+    QImage image(32, 32, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    double x = 0, y = 0;
+    for (int k = 0; k < 3000; ++k) {
+        const double xNew = 1 + y - 1.4 * x * x;
+        y = 0.3 * x;
+        x = xNew;
+        const int px = static_cast<int>(16 + x * 11);
+        const int py = static_cast<int>(16 + y * 30);
+        if (k > 20 && px >= 0 && px < 32 && py >= 0 && py < 32)
+            image.setPixel(px, py, 0xFF000000u | QBColor(9 + (k / 400) % 7));
+    }
+    return QIcon(QPixmap::fromImage(image.convertToFormat(QImage::Format_Indexed8)));
+}
+
+QString text(const char* utf8) { return QString::fromUtf8(utf8); }
+
+}  // namespace
+
+QtWindow::QtWindow(QtPlatform& platform) : platform_(platform)
+{
+    canvas_ = new QtCanvas(platform.surface(Surface::Window), this);
+    setCentralWidget(canvas_);
+    setWindowIcon(makeIcon());
+    setFocusPolicy(Qt::StrongFocus);
+    qApp->installEventFilter(this);
+}
+
+QtWindow::~QtWindow() { qApp->removeEventFilter(this); }
+
+void QtWindow::attach(Form& form)
+{
+    form_ = &form;
+    QHash<QString, QMenu*> menus;
+    for (const MenuEntry& entry : menuTable()) {
+        const QString name = text(entry.name);
+        QAction* action = nullptr;
+        if (entry.parent == nullptr && entry.handler == nullptr) {
+            QMenu* menu = menuBar()->addMenu(text(entry.caption));
+            menus.insert(name, menu);
+            action = menu->menuAction();
+        } else if (entry.separator) {
+            action = menus.value(text(entry.parent))->addSeparator();
+        } else {
+            action = entry.parent ? menus.value(text(entry.parent))->addAction(text(entry.caption))
+                                  : menuBar()->addAction(text(entry.caption));
+            const FormHandler handler = entry.handler;
+            connect(action, &QAction::triggered, this,
+                    [this, handler] { post([this, handler] { (form_->*handler)(); }); });
+        }
+        action->setObjectName(name);
+        actions_.insert(name, action);
+    }
+}
+
+QAction* QtWindow::menuAction(std::string_view itemName) const
+{
+    return actions_.value(QString::fromUtf8(itemName.data(), static_cast<qsizetype>(itemName.size())));
+}
+
+void QtWindow::post(std::function<void()> command)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, command = std::move(command)] {
+            command();
+            platform_.flush();
+            if (onCommandHandled)
+                onCommandHandled();
+        },
+        Qt::QueuedConnection);
+}
+
+std::optional<int16_t> QtWindow::virtualKey(int qtKey)
+{
+    switch (qtKey) {
+    case Qt::Key_Backspace: return keys::Backspace;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return keys::Tab;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return keys::Enter;
+    case Qt::Key_Escape: return keys::Escape;
+    case Qt::Key_Space: return keys::Space;
+    default: break;
+    }
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
+        return static_cast<int16_t>(keys::F1 + (qtKey - Qt::Key_F1));
+    return std::nullopt;
+}
+
+bool QtWindow::takeKey(QKeyEvent* keyEvent)
+{
+    // Alt combinations stay with the toolkit: menu access keys, the system's own.
+    if (keyEvent->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier))
+        return false;
+    const auto code = virtualKey(keyEvent->key());
+    const bool command = code && Form::isCommandKey(*code);
+    const bool characterC = keyEvent->text() == QLatin1String("c");
+    if (!command && !characterC)
+        return false;
+    if (keyEvent->type() == QEvent::ShortcutOverride) {
+        keyEvent->accept();  // no shortcut may take a command key
+        return true;
+    }
+    const int16_t shift = (keyEvent->modifiers() & Qt::ShiftModifier) ? 1 : 0;
+    if (command)
+        post([this, key = *code, shift] { form_->Form_KeyDown(key, shift); });
+    else
+        post([this] { form_->Form_KeyPress(keys::LowerC); });
+    return true;
+}
+
+bool QtWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (form_ && (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == this && !QApplication::activePopupWidget() &&
+            !QApplication::activeModalWidget())
+            return takeKey(static_cast<QKeyEvent*>(event));
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void QtWindow::closeEvent(QCloseEvent* event)
+{
+    if (!form_) {
+        event->accept();
+        return;
+    }
+    form_->Form_Unload();
+}
+
+}  // namespace quillon

@@ -1,0 +1,36 @@
+// Numbers with the semantics the drawings rely on: Single rounding, whole-number
+// conversions that round half to even and fail out of range, Int, Fix, Sgn, and
+// the checked functions whose failure abandons a statement.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace quillon {
+
+// A Single is a 32-bit float; storing a Double into one rounds to nearest. A value
+// beyond the Single range (or not a number) cannot be stored: the store fails.
+std::optional<float> toSingle(double value);
+
+// Int16 and 32-bit conversions: round half to even, fail when the rounded value
+// does not fit or the input is not finite.
+std::optional<int16_t> toInt16(double value);
+std::optional<int32_t> toInt32(double value);
+
+// Largest whole number not above the value (Int) and the whole part towards zero (Fix).
+inline double Int(double value) { return __builtin_floor(value); }
+inline float Int(float value) { return __builtin_floorf(value); }
+inline double Fix(double value) { return __builtin_trunc(value); }
+
+// -1, 0 or 1; a not-a-number argument has no sign, so Sgn fails.
+std::optional<int> Sgn(double value);
+
+// Square root and exponential that fail where the runtime raised an error: a
+// negative (or not-a-number) argument, an exponential that overflows.
+std::optional<double> checkedSqrt(double value);
+std::optional<double> checkedExp(double value);
+
+// 32-bit product that fails on overflow instead of wrapping.
+std::optional<int32_t> checkedMultiply(int32_t a, int32_t b);
+
+}  // namespace quillon
