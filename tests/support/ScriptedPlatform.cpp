@@ -1,0 +1,151 @@
+#include "support/ScriptedPlatform.h"
+
+#include "app/CommandTables.h"
+
+namespace quillon::testing {
+
+ScriptedPlatform::ScriptedPlatform()
+{
+    for (const MenuEntry& entry : menuTable()) {
+        menuCaptions[entry.name] = entry.caption;
+        menuVisible[entry.name] = true;
+    }
+    timerEnabled[TimerId::Timer1] = true;
+    timerEnabled[TimerId::Timer2] = true;
+}
+
+void ScriptedPlatform::at(uint64_t call, std::function<void()> action)
+{
+    actions_.emplace(call, std::move(action));
+}
+
+std::vector<SurfaceOp> ScriptedPlatform::points() const
+{
+    std::vector<SurfaceOp> out;
+    for (const SurfaceOp& op : ops)
+        if (op.kind == SurfaceOp::Kind::Point)
+            out.push_back(op);
+    return out;
+}
+
+std::vector<SurfaceOp> ScriptedPlatform::pointsOn(Surface surface) const
+{
+    std::vector<SurfaceOp> out;
+    for (const SurfaceOp& op : ops)
+        if (op.kind == SurfaceOp::Kind::Point && op.surface == surface)
+            out.push_back(op);
+    return out;
+}
+
+void ScriptedPlatform::setCaption(const std::string& text)
+{
+    currentCaption = text;
+    captions.push_back(text);
+}
+
+void ScriptedPlatform::setPictureHeight(double v)
+{
+    pictureHeight = v;
+    pictureSetters.push_back("Height");
+}
+
+void ScriptedPlatform::setPictureWidth(double v)
+{
+    pictureWidth = v;
+    pictureSetters.push_back("Width");
+}
+
+void ScriptedPlatform::setPictureScaleHeight(double v)
+{
+    pictureScaleHeight = v;
+    pictureSetters.push_back("ScaleHeight");
+}
+
+void ScriptedPlatform::setPictureScaleWidth(double v)
+{
+    pictureScaleWidth = v;
+    pictureSetters.push_back("ScaleWidth");
+}
+
+void ScriptedPlatform::clear(Surface surface)
+{
+    ops.push_back({SurfaceOp::Kind::Clear, surface});
+}
+
+void ScriptedPlatform::setPoint(Surface surface, float x, float y, Rgb color)
+{
+    ++pointCount;
+    if (recordPoints)
+        ops.push_back({SurfaceOp::Kind::Point, surface, x, y, color});
+}
+
+void ScriptedPlatform::setBackColor(Surface surface, Rgb color)
+{
+    backColor[surface == Surface::Window ? 0 : 1] = color;
+    ops.push_back({SurfaceOp::Kind::BackColor, surface, 0, 0, color});
+}
+
+void ScriptedPlatform::refresh(Surface surface)
+{
+    ops.push_back({SurfaceOp::Kind::Refresh, surface});
+}
+
+std::string ScriptedPlatform::menuCaption(std::string_view item) const
+{
+    const auto found = menuCaptions.find(item);
+    return found == menuCaptions.end() ? std::string() : found->second;
+}
+
+void ScriptedPlatform::setMenuCaption(std::string_view item, const std::string& text)
+{
+    menuCaptions[std::string(item)] = text;
+}
+
+void ScriptedPlatform::setMenuVisible(std::string_view item, bool visible)
+{
+    menuVisible[std::string(item)] = visible;
+}
+
+std::string ScriptedPlatform::inputBox(const std::string& prompt, const std::string& title,
+                                       const std::string& defaultText)
+{
+    prompts.push_back({prompt, title, defaultText});
+    if (answers_.empty())
+        return std::string();  // as Cancel
+    const std::optional<std::string> text = answers_.front();
+    answers_.pop_front();
+    return text.value_or(std::string());
+}
+
+MessageBoxAnswer ScriptedPlatform::messageBox(const MessageBoxRequest& request)
+{
+    boxes.push_back(request);
+    if (boxAnswers_.empty())
+        return request.buttons == MessageBoxRequest::Buttons::Ok ? MessageBoxAnswer::Ok
+                                                                 : MessageBoxAnswer::No;
+    const MessageBoxAnswer a = boxAnswers_.front();
+    boxAnswers_.pop_front();
+    return a;
+}
+
+void ScriptedPlatform::doEvents()
+{
+    ++doEventsCalls;
+    if (doEventsCalls > budget)
+        throw RunawayDrawing();
+    const uint64_t call = doEventsCalls;
+    while (true) {
+        const auto found = actions_.find(call);
+        if (found == actions_.end())
+            break;
+        auto action = std::move(found->second);
+        actions_.erase(found);
+        action();
+    }
+    if (everyCall_) {
+        auto action = everyCall_;  // the action may replace itself
+        action();
+    }
+}
+
+}  // namespace quillon::testing

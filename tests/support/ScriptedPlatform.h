@@ -1,0 +1,115 @@
+// A platform for the logic's tests: records every surface operation, answers
+// input and message boxes from a script, and runs scripted actions (keys, menu
+// commands, timer ticks) inside DoEvents after a given number of calls.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace quillon::testing {
+
+struct SurfaceOp {
+    enum class Kind { Clear, Point, BackColor, Refresh };
+    Kind kind;
+    Surface surface;
+    float x = 0, y = 0;
+    Rgb color = 0;
+};
+
+struct Prompt {
+    std::string prompt, title, defaultText;
+};
+
+// Thrown by endProgram, so a test can see the program end.
+struct ProgramEnded {};
+
+// Thrown when a drawing runs past the test's budget of DoEvents calls.
+struct RunawayDrawing : std::runtime_error {
+    RunawayDrawing() : std::runtime_error("drawing ran past the scripted DoEvents budget") {}
+};
+
+class ScriptedPlatform : public Platform {
+public:
+    ScriptedPlatform();
+
+    // --- script ---
+    // Runs the action inside the n-th DoEvents call (counted from 1).
+    void at(uint64_t call, std::function<void()> action);
+    // Runs the action inside every DoEvents call from now on (until replaced).
+    void onEveryCall(std::function<void()> action) { everyCall_ = std::move(action); }
+    void answer(std::optional<std::string> text) { answers_.push_back(std::move(text)); }
+    void answerBox(MessageBoxAnswer a) { boxAnswers_.push_back(a); }
+    uint64_t budget = 5'000'000;  // DoEvents calls before RunawayDrawing
+    bool recordPoints = true;
+
+    // --- what happened ---
+    std::vector<SurfaceOp> ops;
+    std::vector<Prompt> prompts;
+    std::vector<MessageBoxRequest> boxes;
+    std::vector<std::string> captions;  // every caption written, in order
+    uint64_t doEventsCalls = 0;
+    uint64_t pointCount = 0;
+    std::vector<SurfaceOp> points() const;  // the Point ops only
+    std::vector<SurfaceOp> pointsOn(Surface surface) const;
+
+    // --- the window ---
+    double scaleW = 15360, scaleH = 11520;   // 1024 x 768 pixels
+    double outerW = 15600, outerH = 12300;
+    std::string currentCaption;
+    std::string separator = ".";
+    std::map<std::string, std::string, std::less<>> menuCaptions;
+    std::map<std::string, bool, std::less<>> menuVisible;
+    std::map<TimerId, bool> timerEnabled;
+    Rgb backColor[2] = {0, 0};
+    // pic1 as the resize handler left it, and the order of its setters.
+    double pictureHeight = 0, pictureWidth = 0, pictureScaleHeight = 0, pictureScaleWidth = 0;
+    std::vector<std::string> pictureSetters;
+
+    double scaleWidth() const override { return scaleW; }
+    double scaleHeight() const override { return scaleH; }
+    double outerWidth() const override { return outerW; }
+    double outerHeight() const override { return outerH; }
+    std::string caption() const override { return currentCaption; }
+    void setCaption(const std::string& text) override;
+
+    void setPictureHeight(double v) override;
+    void setPictureWidth(double v) override;
+    void setPictureScaleHeight(double v) override;
+    void setPictureScaleWidth(double v) override;
+
+    void clear(Surface surface) override;
+    void setPoint(Surface surface, float x, float y, Rgb color) override;
+    void setBackColor(Surface surface, Rgb color) override;
+    void refresh(Surface surface) override;
+
+    std::string menuCaption(std::string_view item) const override;
+    void setMenuCaption(std::string_view item, const std::string& text) override;
+    void setMenuVisible(std::string_view item, bool visible) override;
+
+    std::string inputBox(const std::string& prompt, const std::string& title,
+                         const std::string& defaultText) override;
+    MessageBoxAnswer messageBox(const MessageBoxRequest& request) override;
+
+    void setTimerEnabled(TimerId timer, bool enabled) override { timerEnabled[timer] = enabled; }
+    void doEvents() override;
+
+    double clockSeconds() const override { return 43200.25; }
+    std::string decimalSeparator() const override { return separator; }
+    [[noreturn]] void endProgram() override { throw ProgramEnded{}; }
+
+private:
+    std::multimap<uint64_t, std::function<void()>> actions_;
+    std::function<void()> everyCall_;
+    std::deque<std::optional<std::string>> answers_;
+    std::deque<MessageBoxAnswer> boxAnswers_;
+};
+
+}  // namespace quillon::testing
