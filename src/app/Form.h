@@ -157,7 +157,6 @@ public:
 private:
     void obtainParameters(const MapFigure& figure);
     void writeCaption(const MapFigure& figure);
-    void plotOn(Surface surface, double u, double v, const CanvasMap& canvas, Rgb color);
     [[noreturn]] void endProgram();
 
     Platform& platform_;

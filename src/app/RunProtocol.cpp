@@ -58,25 +58,23 @@ void Form::newPassColor()
     colorIndex = static_cast<int16_t>(Int(rnd_.next() * 7.0f) + 9.0f);
 }
 
-void Form::plotOn(Surface surface, double u, double v, const CanvasMap& canvas, Rgb color)
+void Form::plotOnSurfaces(double u, double v, const CanvasMap& canvas)
 {
+    if (!validQBColor(colorIndex))
+        return;
+    const Rgb color = QBColor(colorIndex);
+    // The window's extents are read for the window's point and again for pic1's;
+    // nothing can resize the window between the two, so one reading serves both.
     const double sw = platform_.scaleWidth();
     const double sh = platform_.scaleHeight();
     // A coordinate that cannot be formed as a Single (infinite, not a number,
     // too large) fails the statement: the point is simply not drawn.
     const auto px = toSingle(u * canvas.kx + divideExtent(sw, canvas.qx));
     const auto py = toSingle(v * canvas.ky + divideExtent(sh, canvas.qy));
-    if (px && py)
-        platform_.setPoint(surface, *px, *py, color);
-}
-
-void Form::plotOnSurfaces(double u, double v, const CanvasMap& canvas)
-{
-    if (!validQBColor(colorIndex))
+    if (!px || !py)
         return;
-    const Rgb color = QBColor(colorIndex);
-    plotOn(Surface::Window, u, v, canvas, color);
-    plotOn(Surface::Picture, u, v, canvas, color);
+    platform_.setPoint(Surface::Window, *px, *py, color);
+    platform_.setPoint(Surface::Picture, *px, *py, color);
 }
 
 void Form::appendToCaption(const std::string& label, const std::string& valueText)
@@ -145,13 +143,21 @@ void Form::runPasses(const MapFigure& figure)
 {
     if (stopFlag == 1)
         return;
+    // The row is constant for the whole run; held in locals, it is not read again
+    // after every call that might have changed memory.
+    const auto step = figure.step;
+    const auto advance = figure.advance;
+    const auto plotU = figure.plotU;
+    const auto plotV = figure.plotV;
+    const int16_t passLength = figure.passLength;
+    const CanvasMap canvas = figure.canvas;
     RoutineLocals locals;
     while (stopFlag != -1) {
         newPassColor();
         iter = 0;
-        while (iter < figure.passLength) {
-            figure.step(*this, locals);
-            plotOnSurfaces(this->*figure.plotU, this->*figure.plotV, figure.canvas);
+        while (iter < passLength) {
+            step(*this, locals);
+            plotOnSurfaces(this->*plotU, this->*plotV, canvas);
             if (delayOn != 0)
                 Delay();
             platform_.doEvents();
@@ -159,8 +165,8 @@ void Form::runPasses(const MapFigure& figure)
                 resetExit();
                 return;
             }
-            if (figure.advance) {
-                figure.advance(*this);
+            if (advance) {
+                advance(*this);
             } else {
                 x = xNew;
                 y = yNew;

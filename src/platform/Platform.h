@@ -3,6 +3,7 @@
 // event pump and the end of the program. Coordinates are in 1/1440 inch.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -29,9 +30,10 @@ class Platform {
 public:
     virtual ~Platform() = default;
 
-    // The window: drawing area extents (ScaleWidth, ScaleHeight) and outer size.
-    virtual double scaleWidth() const = 0;
-    virtual double scaleHeight() const = 0;
+    // The window: drawing area extents (ScaleWidth, ScaleHeight), read for every
+    // point and so kept here as plain values, and the outer size.
+    double scaleWidth() const { return scaleWidth_; }
+    double scaleHeight() const { return scaleHeight_; }
     virtual double outerWidth() const = 0;
     virtual double outerHeight() const = 0;
     virtual std::string caption() const = 0;
@@ -64,7 +66,15 @@ public:
 
     // Handles every pending window, menu, key and timer event, then returns.
     // While a menu is open it does not return: an open menu suspends the caller.
-    virtual void doEvents() = 0;
+    // Called after every point, so most calls only count: the events are pumped
+    // once in pumpStride calls.
+    void doEvents()
+    {
+        if (++callsSincePump_ >= pumpStride_) {
+            callsSincePump_ = 0;
+            pumpEvents();
+        }
+    }
 
     // Seconds since midnight, to seed the random generator.
     virtual double clockSeconds() const = 0;
@@ -72,6 +82,21 @@ public:
 
     // Leaves the program at once; the caller has closed its files.
     [[noreturn]] virtual void endProgram() = 0;
+
+protected:
+    // The adapter keeps the drawing area's extents current.
+    void setScaleExtents(double width, double height)
+    {
+        scaleWidth_ = width;
+        scaleHeight_ = height;
+    }
+    virtual void pumpEvents() = 0;
+    uint32_t pumpStride_ = 1;
+
+private:
+    double scaleWidth_ = 0;
+    double scaleHeight_ = 0;
+    uint32_t callsSincePump_ = 0;
 };
 
 }  // namespace quillon

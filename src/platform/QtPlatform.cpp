@@ -58,6 +58,7 @@ void QtPlatform::attach(Form& form)
 void QtPlatform::windowResized()
 {
     window_surface_.resizePixels(window_->canvas()->size());
+    setScaleExtents(window_surface_.scaleWidth(), window_surface_.scaleHeight());
     if (form_)
         form_->Form_Resize();
 }
@@ -99,8 +100,9 @@ void QtPlatform::refresh(Surface which)
 
 void QtPlatform::flush()
 {
-    if (window_surface_.takeDirty())
-        window_->canvas()->update();
+    const QRect drawn = window_surface_.takeDirty();
+    if (!drawn.isEmpty())
+        window_->canvas()->update(drawn);
     lastRepaint_ = clock_.nsecsElapsed();
 }
 
@@ -165,16 +167,16 @@ void QtPlatform::setTimerEnabled(TimerId timer, bool enabled)
         timer1_.stop();
 }
 
-void QtPlatform::pumpIfDue()
+void QtPlatform::pumpEvents()
 {
-    callsSinceCheck_ = 0;
+    doEventsCalls_ += pumpStride_;
     const qint64 now = clock_.nsecsElapsed();
     const qint64 sinceCheck = now - lastCheck_;
     lastCheck_ = now;
-    if (sinceCheck < kCheckTooSoonNs && stride_ < kMaxStride)
-        stride_ *= 2;
-    else if (sinceCheck > kCheckTooLateNs && stride_ > 1)
-        stride_ /= 2;
+    if (sinceCheck < kCheckTooSoonNs && pumpStride_ < kMaxStride)
+        pumpStride_ *= 2;
+    else if (sinceCheck > kCheckTooLateNs && pumpStride_ > 1)
+        pumpStride_ /= 2;
     if (now - lastPump_ >= kPumpSliceNs)
         pump(now);
 }

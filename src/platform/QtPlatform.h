@@ -18,7 +18,7 @@ namespace quillon {
 class Form;
 class QtWindow;
 
-class QtPlatform : public Platform {
+class QtPlatform final : public Platform {
 public:
     QtPlatform();
     ~QtPlatform() override;
@@ -34,11 +34,10 @@ public:
     // How the program ends; replaced where ending the process is not wanted.
     std::function<void()> onEnd;
 
-    // Number of DoEvents calls so far (points drawn, for measurements).
+    // Number of DoEvents calls so far, up to the last clock reading (points
+    // drawn, for measurements).
     uint64_t doEventsCalls() const { return doEventsCalls_; }
 
-    double scaleWidth() const override { return window_surface_.scaleWidth(); }
-    double scaleHeight() const override { return window_surface_.scaleHeight(); }
     double outerWidth() const override;
     double outerHeight() const override;
     std::string caption() const override;
@@ -52,7 +51,10 @@ public:
     void clear(Surface which) override { surface(which).clear(); }
     void setPoint(Surface which, float x, float y, Rgb color) override
     {
-        (which == Surface::Window ? window_surface_ : picture_).setPoint(x, y, color);
+        if (which == Surface::Window)
+            window_surface_.setPoint<true>(x, y, color);
+        else
+            picture_.setPoint<false>(x, y, color);
     }
     void setBackColor(Surface which, Rgb color) override { surface(which).setBackColor(color); }
     void refresh(Surface which) override;
@@ -67,19 +69,13 @@ public:
 
     void setTimerEnabled(TimerId timer, bool enabled) override;
 
-    void doEvents() override
-    {
-        ++doEventsCalls_;
-        if (++callsSinceCheck_ >= stride_)
-            pumpIfDue();
-    }
-
     double clockSeconds() const override;
     std::string decimalSeparator() const override;
     [[noreturn]] void endProgram() override;
 
 private:
-    void pumpIfDue();
+    // Reads the clock; pumps real events when a time slice has passed.
+    void pumpEvents() override;
     void pump(qint64 now);
     void windowResized();
 
@@ -89,12 +85,10 @@ private:
     Form* form_ = nullptr;
     QTimer timer1_;
 
-    // The pump reads the clock only every stride_ calls; the stride adapts so
-    // that the clock is read about every few microseconds of drawing.
+    // The clock is read only every pumpStride_ calls; the stride adapts so that
+    // it is read every few dozen microseconds of drawing.
     QElapsedTimer clock_;
     uint64_t doEventsCalls_ = 0;
-    uint32_t callsSinceCheck_ = 0;
-    uint32_t stride_ = 1;
     qint64 lastCheck_ = 0;
     qint64 lastPump_ = 0;
     qint64 lastTimer2_ = 0;

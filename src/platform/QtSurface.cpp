@@ -28,7 +28,7 @@ void QtSurface::resizePixels(QSize size)
     if (!ownScaleHeight_)
         scaleHeight_ = image_.height() * kUnitsPerPixel;
     updateFactors();
-    dirty_ = true;
+    markAllDirty();
 }
 
 void QtSurface::setScaleWidth(double width)
@@ -54,7 +54,25 @@ void QtSurface::updateFactors()
 void QtSurface::clear()
 {
     image_.fill(QColor::fromRgb(back_));
-    dirty_ = true;
+    markAllDirty();
+}
+
+void QtSurface::markAllDirty()
+{
+    dirtyLeft_ = 0;
+    dirtyTop_ = 0;
+    dirtyRight_ = image_.width() - 1;
+    dirtyBottom_ = image_.height() - 1;
+}
+
+QRect QtSurface::takeDirty()
+{
+    if (dirtyRight_ < dirtyLeft_ || dirtyBottom_ < dirtyTop_)
+        return QRect();
+    const QRect area(QPoint(dirtyLeft_, dirtyTop_), QPoint(dirtyRight_, dirtyBottom_));
+    dirtyLeft_ = dirtyTop_ = INT_MAX;
+    dirtyRight_ = dirtyBottom_ = -1;
+    return area;
 }
 
 void QtSurface::setBackColor(Rgb color)

@@ -3,7 +3,11 @@
 // its whole image).
 #pragma once
 
+#include <algorithm>
+#include <climits>
+
 #include <QImage>
+#include <QRect>
 #include <QSize>
 
 #include "runtime/QBColor.h"
@@ -30,6 +34,8 @@ public:
     void setBackColor(Rgb color);
     Rgb backColor() const { return back_; }
 
+    // trackArea: remember the area drawn on, for the repaint of the window.
+    template <bool trackArea>
     void setPoint(float x, float y, Rgb color)
     {
         const float px = x * xFactor_;
@@ -37,8 +43,15 @@ public:
         // Not-a-number fails both tests; points off the image are dropped.
         if (!(px >= 0.0f && py >= 0.0f && px < width_ && py < height_))
             return;
-        bits_[static_cast<size_t>(py) * stride_ + static_cast<size_t>(px)] = 0xFF000000u | color;
-        dirty_ = true;
+        const int ix = static_cast<int>(px);
+        const int iy = static_cast<int>(py);
+        bits_[static_cast<size_t>(iy) * stride_ + static_cast<size_t>(ix)] = 0xFF000000u | color;
+        if (!trackArea)
+            return;
+        dirtyLeft_ = std::min(dirtyLeft_, ix);
+        dirtyRight_ = std::max(dirtyRight_, ix);
+        dirtyTop_ = std::min(dirtyTop_, iy);
+        dirtyBottom_ = std::max(dirtyBottom_, iy);
     }
 
     // The pixels are written through a raw pointer, so a picture handed out is a
@@ -47,16 +60,12 @@ public:
     const QImage& image() const { return image_; }
     Rgb pixel(int x, int y) const { return image_.pixel(x, y) & 0xFFFFFFu; }
 
-    // True once after anything was drawn since the last call.
-    bool takeDirty()
-    {
-        const bool was = dirty_;
-        dirty_ = false;
-        return was;
-    }
+    // The area drawn on since the last call (empty if nothing was).
+    QRect takeDirty();
 
 private:
     void updateFactors();
+    void markAllDirty();
 
     QImage image_;
     uint32_t* bits_ = nullptr;
@@ -66,7 +75,7 @@ private:
     double scaleWidth_ = 0, scaleHeight_ = 0;
     bool ownScaleWidth_ = false, ownScaleHeight_ = false;
     Rgb back_ = 0x000000;
-    bool dirty_ = false;
+    int dirtyLeft_ = INT_MAX, dirtyTop_ = INT_MAX, dirtyRight_ = -1, dirtyBottom_ = -1;
 };
 
 }  // namespace quillon

@@ -83,10 +83,10 @@ void QtWindow::post(std::function<void()> command)
     QMetaObject::invokeMethod(
         this,
         [this, command = std::move(command)] {
+            if (onCommandStarted)
+                onCommandStarted();
             command();
             platform_.flush();
-            if (onCommandHandled)
-                onCommandHandled();
         },
         Qt::QueuedConnection);
 }

@@ -34,8 +34,8 @@ public:
     // The window-level key code of a key event, if it has one the logic knows.
     static std::optional<int16_t> virtualKey(int qtKey);
 
-    // Called after every posted command has returned (measurements use it).
-    std::function<void()> onCommandHandled;
+    // Called as every posted command starts (measurements use it).
+    std::function<void()> onCommandStarted;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,22 +1,9 @@
 #include "runtime/Numeric.h"
 
-#include <cfloat>
 #include <cmath>
 #include <limits>
 
 namespace quillon {
-
-std::optional<float> toSingle(double value)
-{
-    if (std::isnan(value))
-        return std::nullopt;
-    // Values that round to the largest finite Single are still storable; from half
-    // a unit above it on, rounding gives infinity.
-    const double limit = std::ldexp(2.0 - std::ldexp(1.0, -24), 127);
-    if (value >= limit || value <= -limit)
-        return std::nullopt;
-    return static_cast<float>(value);
-}
 
 namespace {
 

@@ -61,8 +61,7 @@ TEST(Form, ResizeGivesPictureTheOuterSizeAndTheScaleExtentsInOrder)
 
     // A minimised window reports zero extents: those steps are skipped, the rest run.
     s.platform.pictureSetters.clear();
-    s.platform.scaleW = 0;
-    s.platform.scaleH = 0;
+    s.platform.setScale(0, 0);
     s.platform.outerH = 480;
     s.form.Form_Resize();
     EXPECT_EQ(s.platform.pictureSetters, (std::vector<std::string>{"Height", "Width"}));

@@ -36,8 +36,8 @@ struct MapPoint {
 SurfaceOp canvasPoint(const ScriptedPlatform& p, MapPoint m)
 {
     SurfaceOp op{SurfaceOp::Kind::Point, Surface::Window};
-    op.x = static_cast<float>(m.u * 3000 + static_cast<float>(p.scaleW) / 2.0f);
-    op.y = static_cast<float>(m.v * 6000 + static_cast<float>(p.scaleH) / 2.0f);
+    op.x = static_cast<float>(m.u * 3000 + static_cast<float>(p.scaleWidth()) / 2.0f);
+    op.y = static_cast<float>(m.v * 6000 + static_cast<float>(p.scaleHeight()) / 2.0f);
     return op;
 }
 
@@ -119,7 +119,7 @@ TEST(HenonLozi, PointsAfterAResizeUseTheNewCentre)
     s.userMode();
     s.platform.answer("1.4");
     s.platform.answer("0.3");
-    s.platform.at(1, [&] { s.platform.scaleW = 9000; });  // the window is resized
+    s.platform.at(1, [&] { s.platform.setScale(9000, 11520); });  // the window is resized
     s.resetAt(2);
     s.form.mnuHenon_Click();
     const auto points = s.platform.points();

@@ -6,6 +6,7 @@ namespace quillon::testing {
 
 ScriptedPlatform::ScriptedPlatform()
 {
+    setScaleExtents(15360, 11520);
     for (const MenuEntry& entry : menuTable()) {
         menuCaptions[entry.name] = entry.caption;
         menuVisible[entry.name] = true;
@@ -128,7 +129,7 @@ MessageBoxAnswer ScriptedPlatform::messageBox(const MessageBoxRequest& request)
     return a;
 }
 
-void ScriptedPlatform::doEvents()
+void ScriptedPlatform::pumpEvents()
 {
     ++doEventsCalls;
     if (doEventsCalls > budget)

@@ -61,7 +61,8 @@ public:
     std::vector<SurfaceOp> pointsOn(Surface surface) const;
 
     // --- the window ---
-    double scaleW = 15360, scaleH = 11520;   // 1024 x 768 pixels
+    // The drawing area's extents; 1024 x 768 pixels to begin with.
+    void setScale(double width, double height) { setScaleExtents(width, height); }
     double outerW = 15600, outerH = 12300;
     std::string currentCaption;
     std::string separator = ".";
@@ -73,8 +74,6 @@ public:
     double pictureHeight = 0, pictureWidth = 0, pictureScaleHeight = 0, pictureScaleWidth = 0;
     std::vector<std::string> pictureSetters;
 
-    double scaleWidth() const override { return scaleW; }
-    double scaleHeight() const override { return scaleH; }
     double outerWidth() const override { return outerW; }
     double outerHeight() const override { return outerH; }
     std::string caption() const override { return currentCaption; }
@@ -99,13 +98,14 @@ public:
     MessageBoxAnswer messageBox(const MessageBoxRequest& request) override;
 
     void setTimerEnabled(TimerId timer, bool enabled) override { timerEnabled[timer] = enabled; }
-    void doEvents() override;
 
     double clockSeconds() const override { return 43200.25; }
     std::string decimalSeparator() const override { return separator; }
     [[noreturn]] void endProgram() override { throw ProgramEnded{}; }
 
 private:
+    void pumpEvents() override;
+
     std::multimap<uint64_t, std::function<void()>> actions_;
     std::function<void()> everyCall_;
     std::deque<std::optional<std::string>> answers_;
