@@ -162,8 +162,13 @@ step "starting $binary in $work"
 mkdir -m 700 "$work/runtime"
 (
     cd "$work"
-    # A fixed locale keeps the decimal point in the caption a point.
-    exec env QT_QPA_PLATFORM=xcb DISPLAY="$DISPLAY" XDG_RUNTIME_DIR="$work/runtime" \
+    # A fixed locale keeps the decimal point in the caption a point; without a
+    # desktop's theme, style or scaling the window is Qt's plain 1:1 Fusion one
+    # whatever session the test is started from.
+    exec env -u QT_QPA_PLATFORMTHEME -u QT_STYLE_OVERRIDE -u QT_SCALE_FACTOR \
+        -u QT_SCREEN_SCALE_FACTORS -u QT_AUTO_SCREEN_SCALE_FACTOR -u QT_ENABLE_HIGHDPI_SCALING \
+        -u XDG_CURRENT_DESKTOP -u DESKTOP_SESSION -u WAYLAND_DISPLAY \
+        QT_QPA_PLATFORM=xcb DISPLAY="$DISPLAY" XDG_RUNTIME_DIR="$work/runtime" \
         LC_ALL=C.UTF-8 LANG=C.UTF-8 "$binary"
 ) >"$work/quillon.log" 2>&1 &
 app_pid=$!

@@ -1,1 +1,265 @@
+// The Qt adapter on the offscreen platform: the menu bar as built, the keys the
+// window takes, an open menu suspending a drawing, the surfaces and the boxes.
+#include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTimer>
+
+#include "app/CommandTables.h"
+#include "app/Form.h"
+#include "platform/QtCanvas.h"
+#include "platform/QtPlatform.h"
+#include "platform/QtSurface.h"
+#include "platform/QtWindow.h"
+
+namespace quillon {
+namespace {
+
+struct Shown {
+    QtPlatform platform;
+    Form form{platform};
+    Shown()
+    {
+        platform.attach(form);
+        platform.window().setWindowTitle(QString::fromStdString(Form::initialCaption()));
+        form.Form_Load();
+        platform.window().show();
+        platform.window().resize(800, 600);
+        settle();
+    }
+    static void settle()
+    {
+        for (int k = 0; k < 5; ++k)
+            QCoreApplication::processEvents();
+    }
+    void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, QString text = {})
+    {
+        QKeyEvent down(QEvent::KeyPress, key, modifiers, text);
+        QCoreApplication::sendEvent(platform.window().canvas(), &down);
+        settle();
+    }
+    QMenu* menu(const char* name) { return platform.window().menuAction(name)->menu(); }
+};
+
+QStringList texts(const QList<QAction*>& actions)
+{
+    QStringList out;
+    for (QAction* action : actions)
+        out << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    return out;
+}
+
+TEST(QtAdapter, MenuBarIsBuiltFromTheTableInOrder)
+{
+    Shown s;
+    const QList<QAction*> top = s.platform.window().menuBar()->actions();
+    EXPECT_EQ(texts(top), (QStringList{"&File", "&Equations1", "&Equations2", "&Special", "&Random",
+                                       "&FIX", "&RESET", "&Delay", "&Pause", "&Save!", "&SS On",
+                                       "&SS Off"}));
+    EXPECT_FALSE(s.platform.window().menuAction("mnuSSOff")->isVisible());
+    EXPECT_TRUE(s.platform.window().menuAction("mnuSS")->isVisible());
+    EXPECT_EQ(texts(s.menu("mnuFile")->actions()), (QStringList{"&About", "E&xit"}));
+    EXPECT_EQ(texts(s.menu("mnuPause")->actions()), (QStringList{"&Continue"}));
+
+    // Every item of the table is there, under its parent, in table order.
+    for (const char* parent : {"mnuFormula1", "mnuFormula2", "mnuSpecial"}) {
+        QStringList expected;
+        for (const MenuEntry& entry : menuTable())
+            if (entry.parent && QLatin1String(entry.parent) == QLatin1String(parent))
+                expected << (entry.separator ? QStringLiteral("-") : QString::fromUtf8(entry.caption));
+        EXPECT_EQ(texts(s.menu(parent)->actions()), expected) << parent;
+    }
+    EXPECT_EQ(s.platform.menuCaption("mnuChoice"), "&Random");
+    s.platform.setMenuCaption("mnuChoice", "User Input");
+    EXPECT_EQ(s.platform.window().menuAction("mnuChoice")->text(), "User Input");
+}
+
+TEST(QtAdapter, TheWindowTakesTheCommandKeysWhateverHasFocus)
+{
+    Shown s;
+    QWidget* focusBefore = QApplication::focusWidget();
+
+    s.press(Qt::Key_Tab);
+    EXPECT_EQ(s.form.stopFlag, -1);
+    EXPECT_EQ(QApplication::focusWidget(), focusBefore);  // Tab moved no focus
+    s.press(Qt::Key_Backtab, Qt::ShiftModifier);           // shift is ignored
+    EXPECT_EQ(s.form.stopFlag, 0);
+
+    s.press(Qt::Key_Backspace);
+    s.press(Qt::Key_Backspace);
+    EXPECT_EQ(s.platform.menuCaption("mnuDelay"), "Go Fast");
+    EXPECT_EQ(s.form.delayOn, 1);
+
+    s.press(Qt::Key_F4);
+    s.press(Qt::Key_A, Qt::NoModifier, "a");
+    s.press(Qt::Key_C, Qt::ShiftModifier, "C");
+    EXPECT_EQ(s.form.backIndex, 0);
+    EXPECT_EQ(s.form.stopFlag, 0);
+
+    s.platform.setPoint(Surface::Window, 150, 150, QBColor(12));
+    s.press(Qt::Key_C, Qt::NoModifier, "c");
+    s.press(Qt::Key_C, Qt::NoModifier, "c");
+    EXPECT_EQ(s.form.backIndex, 2);
+    EXPECT_EQ(s.platform.surface(Surface::Window).pixel(10, 10), QBColor(1));
+    EXPECT_EQ(s.platform.surface(Surface::Picture).pixel(0, 0), QBColor(1));
+
+    s.platform.setCaption("Henon");
+    s.press(Qt::Key_Escape);
+    EXPECT_EQ(s.form.stopFlag, 1);
+    EXPECT_EQ(s.platform.window().windowTitle(), QString());
+}
+
+TEST(QtAdapter, PictureGetsTheOuterSizeAndTheWindowsExtents)
+{
+    Shown s;
+    const QtSurface& picture = s.platform.surface(Surface::Picture);
+    const QRect frame = s.platform.window().frameGeometry();
+    const QSize canvas = s.platform.window().canvas()->size();
+    EXPECT_EQ(picture.pixelSize(), frame.size());
+    EXPECT_EQ(picture.scaleWidth(), canvas.width() * 15.0);
+    EXPECT_EQ(picture.scaleHeight(), canvas.height() * 15.0);
+    EXPECT_EQ(s.platform.scaleWidth(), canvas.width() * 15.0);
+    EXPECT_EQ(s.platform.outerHeight(), frame.height() * 15.0);
+
+    // A point at the same coordinates lands at the matching place of each image.
+    s.platform.setPoint(Surface::Window, 3000, 1500, QBColor(10));
+    s.platform.setPoint(Surface::Picture, 3000, 1500, QBColor(10));
+    EXPECT_EQ(s.platform.surface(Surface::Window).pixel(200, 100), QBColor(10));
+    const int px = static_cast<int>(3000 * picture.pixelSize().width() / picture.scaleWidth());
+    const int py = static_cast<int>(1500 * picture.pixelSize().height() / picture.scaleHeight());
+    EXPECT_EQ(picture.pixel(px, py), QBColor(10));
+
+    // A resize gives pic1 the new size; what was drawn stays.
+    s.platform.window().resize(640, 480);
+    Shown::settle();
+    EXPECT_EQ(picture.pixelSize(), s.platform.window().frameGeometry().size());
+    EXPECT_EQ(picture.scaleWidth(), s.platform.window().canvas()->width() * 15.0);
+    EXPECT_EQ(s.platform.surface(Surface::Window).pixel(200, 100), QBColor(10));
+
+    s.form.mnuFIX_Click();  // clearing erases both
+    EXPECT_EQ(s.platform.surface(Surface::Window).pixel(200, 100), QBColor(0));
+    EXPECT_EQ(picture.pixel(px, py), QBColor(0));
+}
+
+TEST(QtAdapter, AnOpenMenuSuspendsTheDrawing)
+{
+    Shown s;
+    s.form.a = 1.4;
+    s.form.b = 0.3;
+    QMenu* pause = s.menu("mnuPause");
+    uint64_t atOpen = 0, atClose = 0, atReset = 0;
+    QTimer::singleShot(100, [&] {
+        pause->popup(s.platform.window().mapToGlobal(QPoint(20, 20)));
+        atOpen = s.platform.doEventsCalls();
+        QTimer::singleShot(300, [&] {
+            atClose = s.platform.doEventsCalls();
+            pause->close();
+        });
+    });
+    QTimer::singleShot(700, [&] {
+        atReset = s.platform.doEventsCalls();
+        s.form.mnuReset_Click();
+    });
+    s.form.Henon();
+    EXPECT_GT(atOpen, 0u);
+    EXPECT_EQ(atClose, atOpen);   // nothing drawn while the menu was open
+    EXPECT_GT(atReset, atClose);  // and the drawing went on after it closed
+    EXPECT_EQ(s.form.stopFlag, 0);
+}
+
+TEST(QtAdapter, MenuCommandsRunNestedInsideTheDrawing)
+{
+    Shown s;
+    s.form.a = 1.4;
+    s.form.b = 0.3;
+    QTimer::singleShot(50, [&] { s.platform.window().menuAction("mnuFIX")->trigger(); });
+    s.form.Henon();  // halts after its pass once FIX ran from the menu
+    EXPECT_EQ(s.form.stopFlag, -1);
+    EXPECT_EQ(s.form.iter, 5000);
+}
+
+TEST(QtAdapter, AHeldFigureCommandNestsUpToTheCapThenEscUnwindsEveryLevel)
+{
+    Shown s;
+    s.form.randomMode = 0;
+    int triggered = 0, deepest = 0;
+    QTimer repeat;
+    repeat.setInterval(0);
+    QObject::connect(&repeat, &QTimer::timeout, [&] {
+        deepest = std::max(deepest, s.form.nestedCommands());
+        if (triggered < Form::kMaxNestedCommands + 50) {
+            ++triggered;
+            s.platform.window().menuAction("mnuHenon")->trigger();
+        } else {
+            s.press(Qt::Key_Escape);
+        }
+    });
+    repeat.start();
+    while (triggered < Form::kMaxNestedCommands + 50 || s.form.nestedCommands() > 0)
+        QCoreApplication::processEvents();
+    repeat.stop();
+    EXPECT_EQ(deepest, Form::kMaxNestedCommands);
+    EXPECT_EQ(s.form.nestedCommands(), 0);
+}
+
+TEST(QtAdapter, InputAndMessageBoxes)
+{
+    Shown s;
+    QString label, title, shown;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        label = dialog->labelText();
+        title = dialog->windowTitle();
+        shown = dialog->textValue();
+        dialog->setTextValue(" 1.5 ");
+        dialog->accept();
+    });
+    EXPECT_EQ(s.platform.inputBox("Starting Point?\r\n{choose 1, 2, 2.9 or 3.4}", "Bifurcation", "1"),
+              " 1.5 ");
+    EXPECT_EQ(label, "Starting Point?\n{choose 1, 2, 2.9 or 3.4}");
+    EXPECT_EQ(title, "Bifurcation");
+    EXPECT_EQ(shown, "1");
+
+    QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+    EXPECT_EQ(s.platform.inputBox("Entre a value for (a)", "Henon", "1.4"), "");  // cancelled
+
+    QString boxTitle, boxText;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        boxTitle = box->windowTitle();
+        boxText = box->text();
+        box->accept();
+    });
+    s.form.mnuAbout_Click();
+    EXPECT_EQ(boxTitle, "QUILLON");
+    EXPECT_TRUE(boxText.startsWith("QUILLON.EXE           (Ver 2.1)\n")) << boxText.toStdString();
+    EXPECT_EQ(boxText.count('\n'), 4);
+}
+
+TEST(QtAdapter, CaptionAndIcon)
+{
+    Shown s;
+    EXPECT_EQ(s.platform.caption(), Form::initialCaption());
+    EXPECT_FALSE(s.platform.window().windowIcon().isNull());
+    EXPECT_TRUE(s.platform.window().windowIcon().availableSizes().contains(QSize(32, 32)));
+}
+
+}  // namespace
+}  // namespace quillon
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
