@@ -112,27 +112,23 @@ void Form::mnuAbout_Click()
     platform_.messageBox(request);
 }
 
-void Form::mnuChoice_Click()
+void Form::toggleByCaption(const char* item, const char* offCaption, const char* onCaption,
+                           int16_t& flag)
 {
-    if (platform_.menuCaption("mnuChoice") != "Random") {
-        platform_.setMenuCaption("mnuChoice", "Random");
-        randomMode = 0;
+    // The item's caption shows the mode; the start-up caption carries the access
+    // key marker, so the first click only takes the plain caption.
+    if (platform_.menuCaption(item) != offCaption) {
+        platform_.setMenuCaption(item, offCaption);
+        flag = 0;
     } else {
-        platform_.setMenuCaption("mnuChoice", "User Input");
-        randomMode = 1;
+        platform_.setMenuCaption(item, onCaption);
+        flag = 1;
     }
 }
 
-void Form::mnuDelay_Click()
-{
-    if (platform_.menuCaption("mnuDelay") != "Delay") {
-        platform_.setMenuCaption("mnuDelay", "Delay");
-        delayOn = 0;
-    } else {
-        platform_.setMenuCaption("mnuDelay", "Go Fast");
-        delayOn = 1;
-    }
-}
+void Form::mnuChoice_Click() { toggleByCaption("mnuChoice", "Random", "User Input", randomMode); }
+
+void Form::mnuDelay_Click() { toggleByCaption("mnuDelay", "Delay", "Go Fast", delayOn); }
 
 void Form::Delay()
 {

@@ -155,6 +155,8 @@ public:
     };
 
 private:
+    void toggleByCaption(const char* item, const char* offCaption, const char* onCaption,
+                         int16_t& flag);
     void obtainParameters(const MapFigure& figure);
     void writeCaption(const MapFigure& figure);
     [[noreturn]] void endProgram();

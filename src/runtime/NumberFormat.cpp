@@ -47,16 +47,23 @@ std::string NumberFormat::singleText(float value) const
 
 std::string NumberFormat::wholeText(int64_t value) { return std::to_string(value); }
 
+namespace {
+
+std::string printed(const std::string& magnitude, bool negative)
+{
+    return (negative ? "-" : " ") + magnitude + " ";
+}
+
+}  // namespace
+
 std::string NumberFormat::printedNumber(double value) const
 {
-    const std::string digits = text(std::fabs(value));
-    return (std::signbit(value) && value != 0 ? "-" : " ") + digits + " ";
+    return printed(text(std::fabs(value)), value < 0);
 }
 
 std::string NumberFormat::printedSingle(float value) const
 {
-    const std::string digits = singleText(std::fabs(value));
-    return (std::signbit(value) && value != 0 ? "-" : " ") + digits + " ";
+    return printed(singleText(std::fabs(value)), value < 0);
 }
 
 std::optional<double> NumberFormat::parse(std::string_view text) const

@@ -1,0 +1,18 @@
+# `make run` starts QUILLON, `make test` runs the whole test suite headless.
+# Both first install what is missing and build (scripts/setup.sh).
+.PHONY: run test
+MAKEFLAGS += --no-print-directory
+
+run:
+	@bash scripts/setup.sh
+	@if [ -z "$$DISPLAY" ]; then \
+	    echo "make run: DISPLAY is not set, so there is no X display for QUILLON's window." >&2; \
+	    echo "make run: run it on a virtual one instead:  xvfb-run -s '-screen 0 1280x1024x24' build/quillon" >&2; \
+	    exit 1; \
+	fi
+	./build/quillon
+
+test: export QT_QPA_PLATFORM := offscreen
+test:
+	@bash scripts/setup.sh
+	ctest --test-dir build --output-on-failure

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Prepares a Debian bookworm machine for QUILLON and builds it in build/.
+#
+# Installs the packages the build, the tests and the benchmarks need when they
+# are missing (as root through apt-get; otherwise it prints the command to run
+# with sudo and stops), then configures and builds.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+packages=(
+    cmake g++ make                 # the build
+    qt6-base-dev libgl1-mesa-dev   # Qt 6 Widgets
+    libgtest-dev libbenchmark-dev  # tests/ and bench/
+    xvfb xdotool imagemagick x11-utils  # the end-to-end test
+)
+
+installed() {
+    dpkg -s "$1" 2>/dev/null | grep -q '^Status: install ok installed'
+}
+
+if command -v dpkg >/dev/null; then
+    missing=()
+    for package in "${packages[@]}"; do
+        installed "$package" || missing+=("$package")
+    done
+    if ((${#missing[@]} > 0)); then
+        if [[ $(id -u) -eq 0 ]]; then
+            echo "setup: installing ${missing[*]}"
+            export DEBIAN_FRONTEND=noninteractive
+            apt-get update
+            apt-get install -y "${missing[@]}"
+        else
+            echo "setup: these packages are missing: ${missing[*]}" >&2
+            echo "setup: install them with:" >&2
+            echo "    sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
+            exit 1
+        fi
+    fi
+else
+    echo "setup: no dpkg here (not Debian?); make sure these are installed: ${packages[*]}" >&2
+fi
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$(nproc 2>/dev/null || echo 2)"
