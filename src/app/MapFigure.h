@@ -33,7 +33,13 @@ struct CanvasMap {
 
 // Values a drawing routine keeps to itself for one call (not form state).
 struct RoutineLocals {
-    float w = 1;
+    float w = 1;  // Eqn 4's Single
+};
+
+// A counted loop inside a pass, For counter = 1 To count, on a form-state field.
+struct InnerLoop {
+    int16_t FigureState::* counter = nullptr;  // null: no such loop
+    int16_t count = 0;
 };
 
 struct MapFigure {
@@ -42,7 +48,16 @@ struct MapFigure {
     const FigureParameter* parameters = nullptr;
     int parameterCount = 0;
 
+    // A pass runs iter from 0 while below passLength. Most figures draw one point
+    // per count of iter; some run orbits of steps inside each count.
     int16_t passLength = 0;
+    InnerLoop orbits;                            // Comet's orbits of a group
+    InnerLoop steps;                             // the steps of an orbit (Comet, Triangles)
+    void (*orbitStart)(Form&) = nullptr;         // before each orbit's steps
+    bool (*orbitEnds)(const Form&) = nullptr;    // after each step: leave the orbit now
+
+    // Once per call, after the entry test and before the first pass.
+    void (*start)(Form&, RoutineLocals&) = nullptr;
     // Statements of one step before its point is drawn.
     void (*step)(Form&, RoutineLocals&) = nullptr;
     // The point drawn: the fields read as map coordinates.
@@ -52,5 +67,8 @@ struct MapFigure {
     // Statements after the stop test; the usual one moves to the new point.
     void (*advance)(Form&) = nullptr;
 };
+
+// For figures whose step already stored the point it draws.
+inline void stayInPlace(Form&) {}
 
 }  // namespace quillon

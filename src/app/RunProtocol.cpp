@@ -143,34 +143,67 @@ void Form::runPasses(const MapFigure& figure)
 {
     if (stopFlag == 1)
         return;
-    // The row is constant for the whole run; held in locals, it is not read again
+    // The row is constant for the whole run; held in a local, it is not read again
     // after every call that might have changed memory.
-    const auto step = figure.step;
-    const auto advance = figure.advance;
-    const auto plotU = figure.plotU;
-    const auto plotV = figure.plotV;
-    const int16_t passLength = figure.passLength;
-    const CanvasMap canvas = figure.canvas;
+    const MapFigure f = figure;
     RoutineLocals locals;
+
+    // One point: the step, both surfaces, slow mode, the yield and the stop test.
+    // False when a reset request ended the routine.
+    const auto drawPoint = [&]() {
+        if (f.step)
+            f.step(*this, locals);
+        plotOnSurfaces(this->*f.plotU, this->*f.plotV, f.canvas);
+        if (delayOn != 0)
+            Delay();
+        platform_.doEvents();
+        if (stopFlag == 1) {
+            resetExit();
+            return false;
+        }
+        if (f.advance) {
+            f.advance(*this);
+        } else {
+            x = xNew;
+            y = yNew;
+        }
+        return true;
+    };
+    // The steps of one orbit: one point, or a counted loop that an orbit's end
+    // may leave early.
+    const auto runSteps = [&]() {
+        if (!f.steps.counter)
+            return drawPoint();
+        int16_t& j = this->*f.steps.counter;
+        for (j = 1; j <= f.steps.count; j = static_cast<int16_t>(j + 1)) {
+            if (!drawPoint())
+                return false;
+            if (f.orbitEnds && f.orbitEnds(*this))
+                break;
+        }
+        return true;
+    };
+    const auto runGroup = [&]() {
+        if (!f.orbits.counter)
+            return runSteps();
+        int16_t& i = this->*f.orbits.counter;
+        for (i = 1; i <= f.orbits.count; i = static_cast<int16_t>(i + 1)) {
+            if (f.orbitStart)
+                f.orbitStart(*this);
+            if (!runSteps())
+                return false;
+        }
+        return true;
+    };
+
+    if (f.start)
+        f.start(*this, locals);
     while (stopFlag != -1) {
         newPassColor();
         iter = 0;
-        while (iter < passLength) {
-            step(*this, locals);
-            plotOnSurfaces(this->*plotU, this->*plotV, canvas);
-            if (delayOn != 0)
-                Delay();
-            platform_.doEvents();
-            if (stopFlag == 1) {
-                resetExit();
+        while (iter < f.passLength) {
+            if (!runGroup())
                 return;
-            }
-            if (advance) {
-                advance(*this);
-            } else {
-                x = xNew;
-                y = yNew;
-            }
             iter = static_cast<int16_t>(iter + 1);
         }
     }

@@ -11,14 +11,14 @@
 #      appear in the drawing area;
 #   3. Escape resets: the caption becomes empty, the drawing area is black again
 #      and stays black, because the drawing has stopped.
-# For a few parameter values the Henon orbit leaves for infinity after a few
-# dozen points; such a run is reset and Henon is started again, up to
-# $max_attempts times, until one draws a real attractor.
+# For some parameter values the Henon orbit leaves for infinity after a few
+# dozen (at most a few hundred) points; such a run is reset and Henon is started
+# again, up to $max_attempts times, until one draws a real attractor.
 set -euo pipefail
 
 max_attempts=10
 min_attractor_pixels=200   # a real attractor colours thousands of pixels within a second
-escaped_below=20           # an orbit that escaped leaves only a few dozen points behind
+escaped_below=20           # an orbit that escaped at once leaves only a few points behind
 
 initial_caption="QUILLON.$(printf '%71s' '')Study your math  -  it's the key to the Universe!"
 henon_prefix="Henon      a = "
