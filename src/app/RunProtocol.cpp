@@ -73,8 +73,7 @@ void Form::plotOnSurfaces(double u, double v, const CanvasMap& canvas)
     const auto py = toSingle(v * canvas.ky + divideExtent(sh, canvas.qy));
     if (!px || !py)
         return;
-    platform_.setPoint(Surface::Window, *px, *py, color);
-    platform_.setPoint(Surface::Picture, *px, *py, color);
+    platform_.setPointOnBoth(*px, *py, color);
 }
 
 void Form::appendToCaption(const std::string& label, const std::string& valueText)

@@ -48,6 +48,13 @@ public:
     // Both plot surfaces. Clearing and a new background colour erase everything.
     virtual void clear(Surface surface) = 0;
     virtual void setPoint(Surface surface, float x, float y, Rgb color) = 0;
+    // The same point on the window, then on pic1: what every figure does with its
+    // points, in one call because it is done for every point.
+    virtual void setPointOnBoth(float x, float y, Rgb color)
+    {
+        setPoint(Surface::Window, x, y, color);
+        setPoint(Surface::Picture, x, y, color);
+    }
     virtual void setBackColor(Surface surface, Rgb color) = 0;
     virtual void refresh(Surface surface) = 0;
 

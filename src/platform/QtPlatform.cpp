@@ -190,6 +190,9 @@ void QtPlatform::pump(qint64 now)
     if (now - lastRepaint_ >= kRepaintNs)
         flush();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    // A key or menu item handled just now posted its command; run it in this
+    // slice rather than the next one.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
     // An open menu suspends the drawing until it closes.
     while (QApplication::activePopupWidget())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);

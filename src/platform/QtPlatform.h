@@ -56,6 +56,11 @@ public:
         else
             picture_.setPoint<false>(x, y, color);
     }
+    void setPointOnBoth(float x, float y, Rgb color) override
+    {
+        window_surface_.setPoint<true>(x, y, color);
+        picture_.setPoint<false>(x, y, color);
+    }
     void setBackColor(Surface which, Rgb color) override { surface(which).setBackColor(color); }
     void refresh(Surface which) override;
 
