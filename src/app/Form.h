@@ -109,6 +109,38 @@ public:
     // Drawing routines.
     void Henon();
     void Lozi();
+    void Martin();
+    void Mira();
+    void Ginbread();
+    void Hop1();
+    void Hop2();
+    void Hop3();
+    void Hop4();
+    void Hop5();
+    void Crown();
+    void Comet();
+    void Creature();
+    void Diamond();
+    void Dust();
+    void Threeply();
+    void TP2();
+    void TP4();
+    void TP5();
+    void TP6();
+    void TP7();
+    void TP8();
+    void E1();
+    void E2();
+    void E3();
+    void E4();
+    void E5();
+    void E8();
+    void E8A();
+    void E8B();
+    void Sierpi();
+    void Scorpion();
+    void Tree();
+    void Tri();
 
     // The busy wait of slow mode.
     static void Delay();

@@ -25,16 +25,9 @@ std::optional<Whole> roundHalfEven(double value)
 std::optional<int16_t> toInt16(double value) { return roundHalfEven<int16_t>(value); }
 std::optional<int32_t> toInt32(double value) { return roundHalfEven<int32_t>(value); }
 
-std::optional<int> Sgn(double value)
-{
-    if (std::isnan(value))
-        return std::nullopt;
-    return value > 0 ? 1 : (value < 0 ? -1 : 0);
-}
-
 std::optional<double> checkedSqrt(double value)
 {
-    if (!(value >= 0))
+    if (value < 0)
         return std::nullopt;
     return std::sqrt(value);
 }

@@ -30,11 +30,12 @@ inline double Int(double value) { return __builtin_floor(value); }
 inline float Int(float value) { return __builtin_floorf(value); }
 inline double Fix(double value) { return __builtin_trunc(value); }
 
-// -1, 0 or 1; a not-a-number argument has no sign, so Sgn fails.
-std::optional<int> Sgn(double value);
+// -1, 0 or 1, as a Double; 0 for 0 (and for not-a-number, which compares as neither).
+inline double Sgn(double value) { return value > 0 ? 1.0 : (value < 0 ? -1.0 : 0.0); }
 
-// Square root and exponential that fail where the runtime raised an error: a
-// negative (or not-a-number) argument, an exponential that overflows.
+// Square root and exponential that fail where the runtime raised an error in the
+// middle of a statement: a negative argument, an exponential that overflows. A
+// not-a-number argument goes through as not-a-number.
 std::optional<double> checkedSqrt(double value);
 std::optional<double> checkedExp(double value);
 

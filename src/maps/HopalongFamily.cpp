@@ -1,0 +1,113 @@
+// The hopalong map and its relatives: xNew from y and a root of |b x -/+ c|,
+// yNew = a - x, from the current point in passes of 10000.
+#include <array>
+#include <cmath>
+
+#include "app/Form.h"
+#include "runtime/Numeric.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr std::array<FigureParameter, 3> hopalongParameters(double a, double b, double c)
+{
+    return {{
+        {.field = &FigureState::a,
+         .prompt = "Entre a value for (a)    {Try  -1.0  to  +1.0}",
+         .defaultValue = a,
+         .randomScale = 2,
+         .randomOffset = -1,
+         .label = "   a = "},
+        {.field = &FigureState::b,
+         .prompt = "Entre a value for (b)    {Try  -1.0  to  +1.0}",
+         .defaultValue = b,
+         .randomScale = 2,
+         .randomOffset = -1,
+         .label = "   b = "},
+        {.field = &FigureState::c,
+         .prompt = "Entre a value for (c)    {Try  -1.0  to  +1.0}",
+         .defaultValue = c,
+         .randomScale = 2,
+         .randomOffset = -1,
+         .label = "   c = "},
+    }};
+}
+
+// The root is always of an absolute value, so it cannot fail.
+inline double rootOf(const Form& f, double cTerm) { return std::sqrt(std::fabs(f.b * f.x - cTerm)); }
+
+void hop1Step(Form& f, RoutineLocals&)
+{
+    f.xNew = f.y - (Sgn(f.x) + rootOf(f, f.c));
+    f.yNew = f.a - f.x;
+}
+
+void hop2Step(Form& f, RoutineLocals&)
+{
+    // x = 0 takes the second branch.
+    f.xNew = f.x < 0 ? f.y - rootOf(f, f.c) : f.y + std::sqrt(std::fabs(f.b * f.x + f.c));
+    f.yNew = f.a - f.x;
+}
+
+void hop3Step(Form& f, RoutineLocals&)
+{
+    f.xNew = f.y - Sgn(f.x) * rootOf(f, f.c);
+    f.yNew = f.a - f.x;
+}
+
+void hop5Step(Form& f, RoutineLocals&)
+{
+    f.xNew = f.y - (Sgn(f.x) - rootOf(f, f.c));
+    f.yNew = f.a - f.x;
+}
+
+// A zero root divides by zero: xNew becomes infinite (or not a number when x is
+// 0 too) and the orbit goes on from there.
+void hop4Step(Form& f, RoutineLocals&)
+{
+    f.xNew = f.y - Sgn(f.x) / rootOf(f, f.c);
+    f.yNew = f.a - f.x;
+}
+
+constexpr auto kHop1Parameters = hopalongParameters(0.724, -0.565, -0.117);
+constexpr auto kHop2Parameters = hopalongParameters(-0.354, 0.192, 0.918);
+constexpr auto kHop3Parameters = hopalongParameters(0.209, -0.977, 0.617);
+constexpr auto kHop5Parameters = hopalongParameters(0.427, -0.912, 0.639);
+constexpr auto kHop4Parameters = hopalongParameters(0.845, 0.976, 0.3);
+
+constexpr MapFigure hopalong(const char* title, const char* prefix,
+                             const std::array<FigureParameter, 3>& parameters,
+                             void (*step)(Form&, RoutineLocals&), double scale)
+{
+    return MapFigure{
+        .promptTitle = title,
+        .captionPrefix = prefix,
+        .parameters = parameters.data(),
+        .parameterCount = 3,
+        .passLength = 10000,
+        .step = step,
+        .canvas = {.kx = scale, .ky = scale, .qx = 2, .qy = 2},
+    };
+}
+
+constexpr MapFigure kHop1 = hopalong("Hopalong-1", "Hopalong(1)   ", kHop1Parameters, hop1Step, 200);
+constexpr MapFigure kHop2 = hopalong("Hopalong-2", "Hopalong(2)   ", kHop2Parameters, hop2Step, 500);
+constexpr MapFigure kHop3 = hopalong("Hopalong-3", "Hopalong(3)   ", kHop3Parameters, hop3Step, 200);
+constexpr MapFigure kHop5 = hopalong("Hopalong-4", "Hopalong(4)   ", kHop5Parameters, hop5Step, 200);
+constexpr MapFigure kHop4 = hopalong("Tetras", "Tetras   ", kHop4Parameters, hop4Step, 200);
+
+}  // namespace
+
+void Form::mnuHop1_Click() { runMapCommand(kHop1); }
+void Form::Hop1() { runPasses(kHop1); }
+void Form::mnuHop2_Click() { runMapCommand(kHop2); }
+void Form::Hop2() { runPasses(kHop2); }
+void Form::mnuHop3_Click() { runMapCommand(kHop3); }
+void Form::Hop3() { runPasses(kHop3); }
+void Form::mnuHop5_Click() { runMapCommand(kHop5); }
+void Form::Hop5() { runPasses(kHop5); }
+void Form::mnuHop4_Click() { runMapCommand(kHop4); }
+void Form::Hop4() { runPasses(kHop4); }
+
+}  // namespace quillon

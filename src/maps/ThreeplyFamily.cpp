@@ -1,0 +1,120 @@
+// The threeply map and its relatives: xNew is y corrected by a sign-weighted
+// trigonometric bracket T, yNew = a - x; scale 5 around the centre.
+#include <array>
+#include <cmath>
+
+#include "app/Form.h"
+#include "runtime/Numeric.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr std::array<FigureParameter, 3> threeplyParameters(double a, double b, double c)
+{
+    return {{
+        {.field = &FigureState::a,
+         .prompt = "Entre a value for (a)    {Try  -100  to  +100}",
+         .defaultValue = a,
+         .randomScale = 200,
+         .randomOffset = -100,
+         .label = "   a = "},
+        {.field = &FigureState::b,
+         .prompt = "Entre a value for (b)    {Try  -100  to  +100}",
+         .defaultValue = b,
+         .randomScale = 200,
+         .randomOffset = -100,
+         .label = "   b = "},
+        {.field = &FigureState::c,
+         .prompt = "Entre a value for (c)    {Try  -100  to  +100}",
+         .defaultValue = c,
+         .randomScale = 200,
+         .randomOffset = -100,
+         .label = "   c = "},
+    }};
+}
+
+// The brackets, in the order of the master form: the trigonometric values, the
+// first product (or sum), plus c, minus the second product.
+enum class Bracket { SinTimesCos, SinPlusCos, TanOfSum, SinTimesSin, AllCos };
+
+template <Bracket kind>
+double bracket(const Form& f)
+{
+    const double sum = (f.a + f.b) + f.c;
+    switch (kind) {
+    case Bracket::SinTimesCos: return std::sin(f.x) * std::cos(f.b) + f.c - std::sin(sum) * f.x;
+    case Bracket::SinPlusCos: return std::sin(f.x) + std::cos(f.b) + f.c - std::sin(sum) * f.x;
+    case Bracket::TanOfSum: return std::sin(f.x) * std::cos(f.b) + f.c - std::tan(sum) * f.x;
+    case Bracket::SinTimesSin: return std::sin(f.x) * std::sin(f.b) + f.c - std::sin(sum) * f.x;
+    case Bracket::AllCos: return std::cos(f.x) * std::cos(f.b) + f.c - std::cos(sum) * f.x;
+    }
+    return 0;
+}
+
+// xNew = y - |T| S (or y - T S, or y + |T| S); S = Sgn(x) makes xNew = y at x = 0.
+template <Bracket kind, bool absolute, int sign>
+void threeplyStep(Form& f, RoutineLocals&)
+{
+    const double t = bracket<kind>(f);
+    const double term = (absolute ? std::fabs(t) : t) * Sgn(f.x);
+    f.xNew = sign < 0 ? f.y - term : f.y + term;
+    f.yNew = f.a - f.x;
+}
+
+constexpr auto kThreeplyParameters = threeplyParameters(83.0781, -98.0297, -33.527);
+constexpr auto kTP2Parameters = threeplyParameters(85.63, -10.97, 21.11);
+constexpr auto kTP4Parameters = threeplyParameters(77.85, -61.97, 59.68);
+constexpr auto kTP5Parameters = threeplyParameters(65.74, -3.76, 31.89);
+constexpr auto kTP6Parameters = threeplyParameters(-7.54, -7.22, 37.2);
+constexpr auto kTP7Parameters = threeplyParameters(22.789, 93.2625, 36.322);
+constexpr auto kTP8Parameters = threeplyParameters(43.78, 1.87, 95.75);
+
+constexpr MapFigure threeply(const char* title, const char* prefix,
+                             const std::array<FigureParameter, 3>& parameters,
+                             void (*step)(Form&, RoutineLocals&))
+{
+    return MapFigure{
+        .promptTitle = title,
+        .captionPrefix = prefix,
+        .parameters = parameters.data(),
+        .parameterCount = 3,
+        .passLength = 10000,
+        .step = step,
+        .canvas = {.kx = 5, .ky = 5, .qx = 2, .qy = 2},
+    };
+}
+
+constexpr MapFigure kThreeply = threeply("3Ply", "Threeply   ", kThreeplyParameters,
+                                         threeplyStep<Bracket::SinTimesCos, true, -1>);
+constexpr MapFigure kTP2 = threeply("3Ply2", "Threeply-2   ", kTP2Parameters,
+                                    threeplyStep<Bracket::SinPlusCos, true, -1>);
+constexpr MapFigure kTP4 = threeply("Starburst", "Starburst   ", kTP4Parameters,
+                                    threeplyStep<Bracket::TanOfSum, true, -1>);
+constexpr MapFigure kTP5 = threeply("X-Ply", "X-Ply   ", kTP5Parameters,
+                                    threeplyStep<Bracket::SinTimesCos, false, -1>);
+constexpr MapFigure kTP6 = threeply("3Ply3", "Threeply-3   ", kTP6Parameters,
+                                    threeplyStep<Bracket::SinTimesCos, true, +1>);
+constexpr MapFigure kTP7 = threeply("3Ply-Sin", "Threeply-Sin   ", kTP7Parameters,
+                                    threeplyStep<Bracket::SinTimesSin, false, -1>);
+constexpr MapFigure kTP8 = threeply("3Ply-Cos", "Threeply-Cos   ", kTP8Parameters,
+                                    threeplyStep<Bracket::AllCos, false, -1>);
+
+}  // namespace
+
+void Form::mnuThreeply_Click() { runMapCommand(kThreeply); }
+void Form::Threeply() { runPasses(kThreeply); }
+void Form::mnu3P2_Click() { runMapCommand(kTP2); }
+void Form::TP2() { runPasses(kTP2); }
+void Form::mnu3P4_Click() { runMapCommand(kTP4); }
+void Form::TP4() { runPasses(kTP4); }
+void Form::mnu3P5_Click() { runMapCommand(kTP5); }
+void Form::TP5() { runPasses(kTP5); }
+void Form::mnu3P6_Click() { runMapCommand(kTP6); }
+void Form::TP6() { runPasses(kTP6); }
+void Form::mnu3P7_Click() { runMapCommand(kTP7); }
+void Form::TP7() { runPasses(kTP7); }
+void Form::mnu3P8_Click() { runMapCommand(kTP8); }
+void Form::TP8() { runPasses(kTP8); }
+
+}  // namespace quillon
