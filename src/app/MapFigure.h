@@ -24,6 +24,19 @@ struct FigureParameter {
     const char* label = "";
 };
 
+// A Double parameter, for the tables of the figure families.
+constexpr FigureParameter parameter(double FigureState::* field, const char* prompt,
+                                    double defaultValue, double randomScale, double randomOffset,
+                                    const char* label)
+{
+    return {.field = field,
+            .prompt = prompt,
+            .defaultValue = defaultValue,
+            .randomScale = randomScale,
+            .randomOffset = randomOffset,
+            .label = label};
+}
+
 // Where a point goes: X = u * kx + ScaleWidth / qx, Y = v * ky + ScaleHeight / qy.
 // A whole-number divisor divides the Single extent in single precision.
 struct CanvasMap {

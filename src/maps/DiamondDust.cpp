@@ -9,22 +9,11 @@ namespace quillon {
 
 namespace {
 
-constexpr FigureParameter diamondParameter(double FigureState::* field, const char* prompt,
-                                           double defaultValue, const char* label)
-{
-    return {.field = field,
-            .prompt = prompt,
-            .defaultValue = defaultValue,
-            .randomScale = 100,
-            .randomOffset = -50,
-            .label = label};
-}
-
 // The defaults offered for a and c lie outside the range the prompts suggest.
 constexpr FigureParameter kDiamondParameters[] = {
-    diamondParameter(&FigureState::a, "Entre a value for (a)    {Try  -50  to  +50}", 100, "  a = "),
-    diamondParameter(&FigureState::b, "Entre a value for (b)    {Try  -50  to  +50}", 0, "  b = "),
-    diamondParameter(&FigureState::c, "Entre a value for (c)    {Try  -50  to  +50}", -100, "  c = "),
+    parameter(&FigureState::a, "Entre a value for (a)    {Try  -50  to  +50}", 100, 100, -50, "  a = "),
+    parameter(&FigureState::b, "Entre a value for (b)    {Try  -50  to  +50}", 0, 100, -50, "  b = "),
+    parameter(&FigureState::c, "Entre a value for (c)    {Try  -50  to  +50}", -100, 100, -50, "  c = "),
 };
 
 constexpr FigureParameter kDustParameters[] = {

@@ -13,30 +13,10 @@ namespace {
 constexpr std::array<FigureParameter, 4> equationParameters(double a, double b, double c, double d)
 {
     return {{
-        {.field = &FigureState::a,
-         .prompt = "Entre a value for (a)    {Try  -5.0  to  +5.0}",
-         .defaultValue = a,
-         .randomScale = 10,
-         .randomOffset = -5,
-         .label = "  a = "},
-        {.field = &FigureState::b,
-         .prompt = "Entre a value for (b)    {Try  -2.5  to  +2.5}",
-         .defaultValue = b,
-         .randomScale = 5,
-         .randomOffset = -2.5,
-         .label = "  b = "},
-        {.field = &FigureState::c,
-         .prompt = "Entre a value for (c)    {Try  -1.0  to  +1.0}",
-         .defaultValue = c,
-         .randomScale = 2,
-         .randomOffset = -1,
-         .label = "  c = "},
-        {.field = &FigureState::d,
-         .prompt = "Entre a value for (d)    {Try  -0.5  to  +0.5}",
-         .defaultValue = d,
-         .randomScale = 1,
-         .randomOffset = -0.5,
-         .label = "  d = "},
+        parameter(&FigureState::a, "Entre a value for (a)    {Try  -5.0  to  +5.0}", a, 10, -5, "  a = "),
+        parameter(&FigureState::b, "Entre a value for (b)    {Try  -2.5  to  +2.5}", b, 5, -2.5, "  b = "),
+        parameter(&FigureState::c, "Entre a value for (c)    {Try  -1.0  to  +1.0}", c, 2, -1, "  c = "),
+        parameter(&FigureState::d, "Entre a value for (d)    {Try  -0.5  to  +0.5}", d, 1, -0.5, "  d = "),
     }};
 }
 

@@ -13,24 +13,9 @@ namespace {
 constexpr std::array<FigureParameter, 3> hopalongParameters(double a, double b, double c)
 {
     return {{
-        {.field = &FigureState::a,
-         .prompt = "Entre a value for (a)    {Try  -1.0  to  +1.0}",
-         .defaultValue = a,
-         .randomScale = 2,
-         .randomOffset = -1,
-         .label = "   a = "},
-        {.field = &FigureState::b,
-         .prompt = "Entre a value for (b)    {Try  -1.0  to  +1.0}",
-         .defaultValue = b,
-         .randomScale = 2,
-         .randomOffset = -1,
-         .label = "   b = "},
-        {.field = &FigureState::c,
-         .prompt = "Entre a value for (c)    {Try  -1.0  to  +1.0}",
-         .defaultValue = c,
-         .randomScale = 2,
-         .randomOffset = -1,
-         .label = "   c = "},
+        parameter(&FigureState::a, "Entre a value for (a)    {Try  -1.0  to  +1.0}", a, 2, -1, "   a = "),
+        parameter(&FigureState::b, "Entre a value for (b)    {Try  -1.0  to  +1.0}", b, 2, -1, "   b = "),
+        parameter(&FigureState::c, "Entre a value for (c)    {Try  -1.0  to  +1.0}", c, 2, -1, "   c = "),
     }};
 }
 

@@ -12,25 +12,13 @@ namespace {
 
 constexpr std::array<FigureParameter, 3> threeplyParameters(double a, double b, double c)
 {
+    constexpr const char* kA = "Entre a value for (a)    {Try  -100  to  +100}";
+    constexpr const char* kB = "Entre a value for (b)    {Try  -100  to  +100}";
+    constexpr const char* kC = "Entre a value for (c)    {Try  -100  to  +100}";
     return {{
-        {.field = &FigureState::a,
-         .prompt = "Entre a value for (a)    {Try  -100  to  +100}",
-         .defaultValue = a,
-         .randomScale = 200,
-         .randomOffset = -100,
-         .label = "   a = "},
-        {.field = &FigureState::b,
-         .prompt = "Entre a value for (b)    {Try  -100  to  +100}",
-         .defaultValue = b,
-         .randomScale = 200,
-         .randomOffset = -100,
-         .label = "   b = "},
-        {.field = &FigureState::c,
-         .prompt = "Entre a value for (c)    {Try  -100  to  +100}",
-         .defaultValue = c,
-         .randomScale = 200,
-         .randomOffset = -100,
-         .label = "   c = "},
+        parameter(&FigureState::a, kA, a, 200, -100, "   a = "),
+        parameter(&FigureState::b, kB, b, 200, -100, "   b = "),
+        parameter(&FigureState::c, kC, c, 200, -100, "   c = "),
     }};
 }
 
