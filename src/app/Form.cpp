@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "app/CommandTables.h"
 
@@ -90,11 +91,31 @@ bool Form::isCommandKey(int16_t keyCode)
 
 void Form::endProgram()
 {
-    // Nothing written may be lost: the open number file is flushed and closed
+    // Nothing written may be lost: open number files are flushed and closed
     // before the process goes.
-    numberFile_.close();
+    closeOpenFiles();
     platform_.endProgram();
     std::abort();  // the platform does not come back
+}
+
+Form::OpenFile::OpenFile(Form& form, const std::string& path, bool wanted)
+    : form_(form), wanted_(wanted)
+{
+    form_.openFiles_.push_back(&file_);
+    if (wanted_)
+        file_.openForAppend(path);
+}
+
+Form::OpenFile::~OpenFile()
+{
+    file_.close();
+    std::erase(form_.openFiles_, &file_);
+}
+
+void Form::closeOpenFiles()
+{
+    for (TextFile* file : openFiles_)
+        file->close();
 }
 
 void Form::Form_Unload() { endProgram(); }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/FigureState.h"
 #include "app/MapFigure.h"
@@ -14,6 +15,8 @@
 #include "runtime/TextFile.h"
 
 namespace quillon {
+
+struct Spiral;
 
 class Form : public FigureState {
 public:
@@ -141,6 +144,9 @@ public:
     void Scorpion();
     void Tree();
     void Tri();
+    void LORENZ();
+    void LORENZ2();
+    void LORENZ3();
 
     // The busy wait of slow mode.
     static void Delay();
@@ -153,7 +159,28 @@ public:
     Rnd& rnd() { return rnd_; }
     const NumberFormat& numbers() const { return numbers_; }
     int nestedCommands() const { return nestedCommands_; }
-    TextFile& numberFile() { return numberFile_; }
+
+    // The number files the studies hold open while they run. A study keeps its
+    // own file, so nested studies never write into each other's; ending the
+    // program closes every one of them.
+    class OpenFile {
+    public:
+        OpenFile(Form& form, const std::string& path, bool wanted);
+        ~OpenFile();
+        OpenFile(const OpenFile&) = delete;
+        OpenFile& operator=(const OpenFile&) = delete;
+        bool wanted() const { return wanted_; }
+        void write(const std::string& text) { file_.write(text); }
+        void writeLine(const std::string& text = std::string()) { file_.writeLine(text); }
+        void close() { file_.close(); }
+        TextFile& file() { return file_; }
+
+    private:
+        Form& form_;
+        TextFile file_;
+        bool wanted_;
+    };
+    void closeOpenFiles();
 
     // The run protocol, shared by every map figure: the command handler's shape
     // and the drawing routine's shape.
@@ -171,6 +198,16 @@ public:
                     double defaultValue);
     void promptInto(float& field, const std::string& prompt, const std::string& title,
                     double defaultValue);
+    // Asks at least once and again while the field's value (the answer, or the
+    // old value when the answer does not convert) is not valid.
+    template <typename Field, typename Valid>
+    void askUntilValid(Field& field, const std::string& prompt, const std::string& title,
+                       double defaultValue, Valid valid)
+    {
+        do
+            promptInto(field, prompt, title, defaultValue);
+        while (!valid(field));
+    }
 
     // Counts a running command for the nesting cap; ignored when the cap is reached.
     class NestingGuard {
@@ -187,6 +224,7 @@ public:
     };
 
 private:
+    void drawSpiral(const Spiral& spiral);
     void toggleByCaption(const char* item, const char* offCaption, const char* onCaption,
                          int16_t& flag);
     void obtainParameters(const MapFigure& figure);
@@ -196,7 +234,7 @@ private:
     Platform& platform_;
     Rnd rnd_;
     NumberFormat numbers_;
-    TextFile numberFile_;  // file number 1 of the studies
+    std::vector<TextFile*> openFiles_;
     int nestedCommands_ = 0;
 };
 

@@ -18,10 +18,12 @@ struct FigureParameter {
     float FigureState::* singleField = nullptr;  // ... or a Single one
     const char* prompt = "";
     double defaultValue = 0;
-    // Random mode draws Rnd * randomScale + randomOffset, in double precision.
+    // Random mode draws Rnd * randomScale + randomOffset, in double precision,
+    // or Int(Rnd * randomScale) + randomOffset, a whole number, in single precision.
     double randomScale = 0;
     double randomOffset = 0;
     const char* label = "";
+    bool randomWhole = false;
 };
 
 // A Double parameter, for the tables of the figure families.
@@ -79,6 +81,11 @@ struct MapFigure {
     CanvasMap canvas;
     // Statements after the stop test; the usual one moves to the new point.
     void (*advance)(Form&) = nullptr;
+
+    // A flow halts before its next point, not at the end of its pass.
+    bool haltsBeforeEveryPoint = false;
+    // A flow's reset exit zeroes x, y and z only.
+    bool resetKeepsNewPoint = false;
 };
 
 // For figures whose step already stored the point it draws.

@@ -9,14 +9,5 @@ void Form::mnuSS_Click() {}
 void Form::mnuSSOff_Click() {}
 void Form::AppendCaption() {}
 
-void Form::mnuNUM_Click() {}
-void Form::mnuARCH_Click() {}
-void Form::mnuBIF_Click() {}
-void Form::mnuLOR_Click() {}
-void Form::mnuLOR2_Click() {}
-void Form::mnuLOR3_Click() {}
-void Form::mnuLOGS_Click() {}
-void Form::mnuLOG_Click() {}
-void Form::mnuPE_Click() {}
 
 }  // namespace quillon

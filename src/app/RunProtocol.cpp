@@ -109,7 +109,12 @@ void Form::obtainParameters(const MapFigure& figure)
                 promptInto(this->*p.singleField, p.prompt, figure.promptTitle, p.defaultValue);
             continue;
         }
-        const double value = static_cast<double>(rnd_.next()) * p.randomScale + p.randomOffset;
+        const float r = rnd_.next();
+        const double value =
+            p.randomWhole
+                ? static_cast<double>(Int(r * static_cast<float>(p.randomScale)) +
+                                      static_cast<float>(p.randomOffset))
+                : static_cast<double>(r) * p.randomScale + p.randomOffset;
         if (p.field)
             this->*p.field = value;
         else
@@ -157,7 +162,15 @@ void Form::runPasses(const MapFigure& figure)
             Delay();
         platform_.doEvents();
         if (stopFlag == 1) {
-            resetExit();
+            if (f.resetKeepsNewPoint) {
+                clearSurfaces();
+                stopFlag = 0;
+                x = 0;
+                y = 0;
+                z = 0;
+            } else {
+                resetExit();
+            }
             return false;
         }
         if (f.advance) {
@@ -201,6 +214,8 @@ void Form::runPasses(const MapFigure& figure)
         newPassColor();
         iter = 0;
         while (iter < f.passLength) {
+            if (f.haltsBeforeEveryPoint && stopFlag == -1)
+                break;
             if (!runGroup())
                 return;
             iter = static_cast<int16_t>(iter + 1);

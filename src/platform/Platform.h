@@ -57,6 +57,14 @@ public:
     }
     virtual void setBackColor(Surface surface, Rgb color) = 0;
     virtual void refresh(Surface surface) = 0;
+    // Circles and lines move the surface's current drawing position: to a
+    // circle's centre, to a line's end. Clearing moves it to (0, 0).
+    virtual void circle(Surface surface, float x, float y, float radius, Rgb color) = 0;
+    virtual void line(Surface surface, float x1, float y1, float x2, float y2, Rgb color) = 0;
+    virtual float currentX(Surface surface) const = 0;
+    virtual float currentY(Surface surface) const = 0;
+    // The colour that closed figures would be filled with; circles stay unfilled.
+    virtual void setFillColor(Surface surface, Rgb color) = 0;
 
     // Menu items, found by item name ("mnuChoice"). Captions keep the access-key
     // marker as set.

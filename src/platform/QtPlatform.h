@@ -27,6 +27,10 @@ public:
     void attach(Form& form);
     QtWindow& window() { return *window_; }
     QtSurface& surface(Surface which) { return which == Surface::Window ? window_surface_ : picture_; }
+    const QtSurface& constSurface(Surface which) const
+    {
+        return which == Surface::Window ? window_surface_ : picture_;
+    }
 
     // Repaints the drawing area if anything was drawn since its last repaint.
     void flush();
@@ -63,6 +67,17 @@ public:
     }
     void setBackColor(Surface which, Rgb color) override { surface(which).setBackColor(color); }
     void refresh(Surface which) override;
+    void circle(Surface which, float x, float y, float radius, Rgb color) override
+    {
+        surface(which).circle(x, y, radius, color);
+    }
+    void line(Surface which, float x1, float y1, float x2, float y2, Rgb color) override
+    {
+        surface(which).line(x1, y1, x2, y2, color);
+    }
+    float currentX(Surface which) const override { return constSurface(which).currentX(); }
+    float currentY(Surface which) const override { return constSurface(which).currentY(); }
+    void setFillColor(Surface which, Rgb color) override { surface(which).setFillColor(color); }
 
     std::string menuCaption(std::string_view item) const override;
     void setMenuCaption(std::string_view item, const std::string& text) override;

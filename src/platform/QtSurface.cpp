@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include <cmath>
+
 namespace quillon {
 
 QtSurface::QtSurface() { resizePixels(QSize(1, 1)); }
@@ -53,6 +55,8 @@ void QtSurface::updateFactors()
 
 void QtSurface::clear()
 {
+    currentX_ = 0;
+    currentY_ = 0;
     image_.fill(QColor::fromRgb(back_));
     markAllDirty();
 }
@@ -63,6 +67,48 @@ void QtSurface::markAllDirty()
     dirtyTop_ = 0;
     dirtyRight_ = image_.width() - 1;
     dirtyBottom_ = image_.height() - 1;
+}
+
+void QtSurface::markDirty(const QRect& area)
+{
+    const QRect clipped = area.intersected(image_.rect());
+    if (clipped.isEmpty())
+        return;
+    dirtyLeft_ = std::min(dirtyLeft_, clipped.left());
+    dirtyTop_ = std::min(dirtyTop_, clipped.top());
+    dirtyRight_ = std::max(dirtyRight_, clipped.right());
+    dirtyBottom_ = std::max(dirtyBottom_, clipped.bottom());
+}
+
+void QtSurface::circle(float x, float y, float radius, Rgb color)
+{
+    currentX_ = x;
+    currentY_ = y;
+    const QPointF centre(x * xFactor_, y * yFactor_);
+    const qreal r = radius * xFactor_;
+    // Far off the surface a painter gains nothing and may lose precision.
+    if (!(std::fabs(centre.x()) < 1e6 && std::fabs(centre.y()) < 1e6 && r < 1e6))
+        return;
+    QPainter painter(&image_);
+    painter.setPen(QColor::fromRgb(color));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(centre, r, r);
+    markDirty(QRectF(centre.x() - r - 1, centre.y() - r - 1, 2 * r + 3, 2 * r + 3).toAlignedRect());
+}
+
+void QtSurface::line(float x1, float y1, float x2, float y2, Rgb color)
+{
+    currentX_ = x2;
+    currentY_ = y2;
+    const QPointF from(x1 * xFactor_, y1 * yFactor_);
+    const QPointF to(x2 * xFactor_, y2 * yFactor_);
+    if (!(std::fabs(from.x()) < 1e6 && std::fabs(from.y()) < 1e6 && std::fabs(to.x()) < 1e6 &&
+          std::fabs(to.y()) < 1e6))
+        return;
+    QPainter painter(&image_);
+    painter.setPen(QColor::fromRgb(color));
+    painter.drawLine(from, to);
+    markDirty(QRectF(from, to).normalized().adjusted(-1, -1, 2, 2).toAlignedRect());
 }
 
 QRect QtSurface::takeDirty()

@@ -58,6 +58,13 @@ public:
     // copy of its own.
     QImage snapshot() const { return image_.copy(); }
     const QImage& image() const { return image_; }
+
+    // Circles and lines drawn with a painter (few, unlike points).
+    void circle(float x, float y, float radius, Rgb color);
+    void line(float x1, float y1, float x2, float y2, Rgb color);
+    float currentX() const { return currentX_; }
+    float currentY() const { return currentY_; }
+    void setFillColor(Rgb color) { fill_ = color; }
     Rgb pixel(int x, int y) const { return image_.pixel(x, y) & 0xFFFFFFu; }
 
     // The area drawn on since the last call (empty if nothing was).
@@ -74,6 +81,9 @@ private:
     float xFactor_ = 0, yFactor_ = 0;
     double scaleWidth_ = 0, scaleHeight_ = 0;
     bool ownScaleWidth_ = false, ownScaleHeight_ = false;
+    float currentX_ = 0, currentY_ = 0;
+    Rgb fill_ = 0;
+    void markDirty(const QRect& area);
     Rgb back_ = 0x000000;
     int dirtyLeft_ = INT_MAX, dirtyTop_ = INT_MAX, dirtyRight_ = -1, dirtyBottom_ = -1;
 };

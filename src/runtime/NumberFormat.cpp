@@ -66,6 +66,11 @@ std::string NumberFormat::printedSingle(float value) const
     return printed(singleText(std::fabs(value)), value < 0);
 }
 
+std::string NumberFormat::printedWhole(int64_t value)
+{
+    return printed(std::to_string(value < 0 ? -value : value), value < 0);
+}
+
 std::optional<double> NumberFormat::parse(std::string_view text) const
 {
     size_t begin = 0;

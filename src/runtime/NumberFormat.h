@@ -24,6 +24,7 @@ public:
     // digits, one blank behind.
     std::string printedNumber(double value) const;
     std::string printedSingle(float value) const;
+    static std::string printedWhole(int64_t value);
 
     // Text to Double. Fails on empty or non-numeric text and on values beyond a
     // Double's range; surrounding blanks are allowed. Besides the locale's

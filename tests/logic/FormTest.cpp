@@ -225,10 +225,11 @@ TEST(Form, EndingTheProgramClosesTheOpenNumberFileFirst)
     std::filesystem::remove(path);
     for (auto end : {&Form::mnuExit_Click, &Form::Form_Unload}) {
         Started s;
-        ASSERT_TRUE(s.form.numberFile().openForAppend(path.string()));
-        ASSERT_TRUE(s.form.numberFile().writeLine("3N + 1  Sequence:"));
+        Form::OpenFile file(s.form, path.string(), true);
+        ASSERT_TRUE(file.file().isOpen());
+        file.writeLine("3N + 1  Sequence:");
         EXPECT_THROW((s.form.*end)(), ProgramEnded);
-        EXPECT_FALSE(s.form.numberFile().isOpen());
+        EXPECT_FALSE(file.file().isOpen());
     }
     std::ifstream in(path, std::ios::binary);
     std::stringstream content;

@@ -70,6 +70,8 @@ void ScriptedPlatform::setPictureScaleWidth(double v)
 
 void ScriptedPlatform::clear(Surface surface)
 {
+    position_[index(surface)][0] = 0;
+    position_[index(surface)][1] = 0;
     ops.push_back({SurfaceOp::Kind::Clear, surface});
 }
 
@@ -89,6 +91,39 @@ void ScriptedPlatform::setBackColor(Surface surface, Rgb color)
 void ScriptedPlatform::refresh(Surface surface)
 {
     ops.push_back({SurfaceOp::Kind::Refresh, surface});
+}
+
+void ScriptedPlatform::circle(Surface surface, float x, float y, float radius, Rgb color)
+{
+    SurfaceOp op{SurfaceOp::Kind::Circle, surface, x, y, color};
+    op.radius = radius;
+    ops.push_back(op);
+    position_[index(surface)][0] = x;
+    position_[index(surface)][1] = y;
+}
+
+void ScriptedPlatform::line(Surface surface, float x1, float y1, float x2, float y2, Rgb color)
+{
+    SurfaceOp op{SurfaceOp::Kind::Line, surface, x1, y1, color};
+    op.x2 = x2;
+    op.y2 = y2;
+    ops.push_back(op);
+    position_[index(surface)][0] = x2;
+    position_[index(surface)][1] = y2;
+}
+
+void ScriptedPlatform::setFillColor(Surface surface, Rgb color)
+{
+    ops.push_back({SurfaceOp::Kind::FillColor, surface, 0, 0, color});
+}
+
+std::vector<SurfaceOp> ScriptedPlatform::opsOf(SurfaceOp::Kind kind) const
+{
+    std::vector<SurfaceOp> out;
+    for (const SurfaceOp& op : ops)
+        if (op.kind == kind)
+            out.push_back(op);
+    return out;
 }
 
 std::string ScriptedPlatform::menuCaption(std::string_view item) const
@@ -111,8 +146,12 @@ std::string ScriptedPlatform::inputBox(const std::string& prompt, const std::str
                                        const std::string& defaultText)
 {
     prompts.push_back({prompt, title, defaultText});
-    if (answers_.empty())
+    if (answers_.empty()) {
+        // Prompts asked again until valid would ask for ever.
+        if (++unanswered_ > promptBudget)
+            throw RunawayDrawing();
         return std::string();  // as Cancel
+    }
     const std::optional<std::string> text = answers_.front();
     answers_.pop_front();
     return text.value_or(std::string());

@@ -17,11 +17,13 @@
 namespace quillon::testing {
 
 struct SurfaceOp {
-    enum class Kind { Clear, Point, BackColor, Refresh };
+    enum class Kind { Clear, Point, BackColor, Refresh, Circle, Line, FillColor };
     Kind kind;
     Surface surface;
-    float x = 0, y = 0;
+    float x = 0, y = 0;  // a point, a circle's centre, a line's start
     Rgb color = 0;
+    float radius = 0;
+    float x2 = 0, y2 = 0;  // a line's end
 };
 
 struct Prompt {
@@ -48,6 +50,7 @@ public:
     void answer(std::optional<std::string> text) { answers_.push_back(std::move(text)); }
     void answerBox(MessageBoxAnswer a) { boxAnswers_.push_back(a); }
     uint64_t budget = 5'000'000;  // DoEvents calls before RunawayDrawing
+    int promptBudget = 10'000;    // unanswered prompts before RunawayDrawing
     bool recordPoints = true;
 
     // --- what happened ---
@@ -88,6 +91,12 @@ public:
     void setPoint(Surface surface, float x, float y, Rgb color) override;
     void setBackColor(Surface surface, Rgb color) override;
     void refresh(Surface surface) override;
+    void circle(Surface surface, float x, float y, float radius, Rgb color) override;
+    void line(Surface surface, float x1, float y1, float x2, float y2, Rgb color) override;
+    float currentX(Surface surface) const override { return position_[index(surface)][0]; }
+    float currentY(Surface surface) const override { return position_[index(surface)][1]; }
+    void setFillColor(Surface surface, Rgb color) override;
+    std::vector<SurfaceOp> opsOf(SurfaceOp::Kind kind) const;
 
     std::string menuCaption(std::string_view item) const override;
     void setMenuCaption(std::string_view item, const std::string& text) override;
@@ -105,7 +114,10 @@ public:
 
 private:
     void pumpEvents() override;
+    static int index(Surface surface) { return surface == Surface::Window ? 0 : 1; }
 
+    float position_[2][2] = {{0, 0}, {0, 0}};
+    int unanswered_ = 0;
     std::multimap<uint64_t, std::function<void()>> actions_;
     std::function<void()> everyCall_;
     std::deque<std::optional<std::string>> answers_;

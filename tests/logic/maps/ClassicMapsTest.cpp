@@ -1,0 +1,441 @@
+// Martin, Mira, Gingerbread, Crown, Comet, Creature, Diamond and Dust over the
+// scripted platform: prompts and captions, first points, random parameters,
+// passes and colours, Comet's orbits and Dust's two maps.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "logic/maps/MapTestSupport.h"
+#include "runtime/NumberFormat.h"
+
+namespace quillon {
+namespace {
+
+using namespace maptest;
+
+using Command = void (Form::*)();
+
+struct Ask {
+    const char* prompt;
+    const char* shown;  // the default as the box shows it
+};
+
+struct Figure {
+    const char* name;
+    Command command;
+    const char* title;
+    const char* prefix;
+    std::vector<Ask> asks;
+    const char* caption;  // with the defaults
+};
+
+const Figure kFigures[] = {
+    {"Martin", &Form::mnuMartin_Click, "Martin", "Martin   ",
+     {{"Entre a value for (a)    {Try values close to  3.14  (PI)}", "3.141593"}},
+     "Martin      a = 3.141593"},
+    {"Mira", &Form::mnuMira_Click, "Mira", "Mira   ",
+     {{"Entre a value for (a)    {Try  -1.0  to  +1.0}", "0.7"},
+      {"Entre a value for (y)    {Try  -25  to  +25}", "12.1"}},
+     "Mira      a = 0.7   y = 12.1"},
+    {"Gingerbread", &Form::mnuGinBread_Click, "Gingerbread", "Gingerbread   ",
+     {{"Entre a value for (x)    {Try  -0.99  to  -0.01}", "-0.297"},
+      {"Entre a value for (y)    {Try  -0.89  to  +1.99}", "-0.612"}},
+     "Gingerbread      x = -0.297   y = -0.612"},
+    {"Crown", &Form::mnuCrown_Click, "Crown", "Crown   ",
+     {{"Entre a value for (a)    {Try  0  to  0.59}", "0.51"},
+      {"Entre a value for (b)    {Try  -1.0  to  -0.1}", "-0.49"},
+      {"Entre a value for (x)    {Try  -2.0  to  +10.0}", "4"},
+      {"Entre a value for (y)    {Try  -1.0  to  +10.0}", "1"}},
+     "Crown      a = 0.51   b = -0.49   x = 4   y = 1"},
+    {"Comet", &Form::mnuComet_Click, "Comet", "Comet   ",
+     {{"Entre a value for (a)    {Try  -1.0  to  +1.0}", "-0.53129"}}, "Comet      a = -0.53129"},
+    {"Creature", &Form::mnuCreature_Click, "Creature", "Creature   ",
+     {{"Entre a value for (a)    {Try  0.4  to  0.8}", "0.76"},
+      {"Entre a value for (b)    {Try  0.25  to  0.30}", "0.28"}},
+     "Creature      a = 0.76   b = 0.28"},
+    {"Diamond", &Form::mnuDIA_Click, "Diamond", "Diamond  ",
+     {{"Entre a value for (a)    {Try  -50  to  +50}", "100"},
+      {"Entre a value for (b)    {Try  -50  to  +50}", "0"},
+      {"Entre a value for (c)    {Try  -50  to  +50}", "-100"}},
+     "Diamond    a = 100  b = 0  c = -100"},
+    {"Dust", &Form::mnuDust_Click, "Dust", "Dust  ",
+     {{"Entre a value for (r)    {Try  -1.0  to  +1.0}", "0.7"}}, "Dust    r = 0.7"},
+};
+
+void answerDefaults(Started& s, const Figure& f)
+{
+    for (const Ask& ask : f.asks)
+        s.platform.answer(std::string(ask.shown));
+}
+
+TEST(ClassicMaps, PromptsDefaultsAndCaptions)
+{
+    for (const Figure& f : kFigures) {
+        SCOPED_TRACE(f.name);
+        Started s;
+        s.userMode();
+        answerDefaults(s, f);
+        s.resetAt(1);
+        (s.form.*f.command)();
+        ASSERT_EQ(s.platform.prompts.size(), f.asks.size());
+        for (size_t k = 0; k < f.asks.size(); ++k) {
+            EXPECT_EQ(s.platform.prompts[k].prompt, f.asks[k].prompt);
+            EXPECT_EQ(s.platform.prompts[k].title, f.title);
+            EXPECT_EQ(s.platform.prompts[k].defaultText, f.asks[k].shown);
+        }
+        EXPECT_EQ(s.platform.captions.at(0), f.prefix);
+        EXPECT_EQ(s.platform.captions.at(f.asks.size()), f.caption);
+    }
+}
+
+TEST(ClassicMaps, FirstPointsWithTheDefaults)
+{
+    struct Row {
+        const char* name;
+        Command command;
+        double FigureState::* u;  // the fields that hold the drawn point
+        double FigureState::* v;
+        std::vector<Traced> points;
+        float firstX, firstY;  // where the first point is set
+    };
+    const double sinPi = std::sin(3.141593);
+    const Row rows[] = {
+        {"Martin", &Form::mnuMartin_Click, &FigureState::xNew, &FigureState::yNew,
+         {{0, 3.141593}, {3.141593, 3.141593}, {3.141593 - sinPi, 0}},
+         canvas(0, 100, kSW, 2), canvas(3.141593, 100, kSH, 2)},
+        // x = 0 at start: x = 0.9999 * 12.1, y = 0.7 x + 0.6 x^2 / (x^2 + 1).
+        {"Mira", &Form::mnuMira_Click, &FigureState::x, &FigureState::y,
+         {{12.09879, 0.7 * 12.09879 + 0.6 * 146.3807 / 147.3807}},
+         canvas(12.09879, 300, kSW, 2.25), canvas(9.0650819, 300, kSH, 2)},
+        {"Gingerbread", &Form::mnuGinBread_Click, &FigureState::xNew, &FigureState::yNew,
+         {{1.909, -0.297}}, canvas(1.909, 750, kSW, 2.6), canvas(-0.297, 700, kSH, 2.6)},
+        // Crown draws its start point first.
+        {"Crown", &Form::mnuCrown_Click, &FigureState::x, &FigureState::y,
+         {{4, 1}, {3.03995, -2.4496255}}, static_cast<float>(2000 + kSW / 2),
+         static_cast<float>(kSH / 1.6 - 8000)},
+        {"Creature", &Form::mnuCreature_Click, &FigureState::x, &FigureState::y,
+         {{1, 1}, {1.48, 1.48}}, static_cast<float>(5500 + kSW / 10),
+         static_cast<float>(3400 + kSH / 10)},
+        {"Diamond", &Form::mnuDIA_Click, &FigureState::xNew, &FigureState::yNew,
+         {{0, 100}, {100, 100}, {89.9747137, 0}, {-9.9546452, 10.0252863}},
+         static_cast<float>(kSW / 2), static_cast<float>(2000 + kSH / 2)},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const Figure* figure = nullptr;
+        for (const Figure& f : kFigures)
+            if (std::string(f.name) == row.name)
+                figure = &f;
+        ASSERT_NE(figure, nullptr);
+        Started s;
+        s.userMode();
+        answerDefaults(s, *figure);
+        s.traceUntilReset(row.u, row.v, row.points.size());
+        (s.form.*row.command)();
+        ASSERT_EQ(s.trace.size(), row.points.size());
+        for (size_t k = 0; k < row.points.size(); ++k) {
+            SCOPED_TRACE(k);
+            expectDigits(s.trace[k].u, row.points[k].u, 1e-6);
+            expectDigits(s.trace[k].v, row.points[k].v, 1e-6);
+        }
+        const auto points = s.platform.points();
+        ASSERT_EQ(points.size(), 2 * row.points.size());
+        expectPointAt(points[0], row.firstX, row.firstY);
+        expectPointAt(points[1], row.firstX, row.firstY);
+        EXPECT_EQ(points[1].surface, Surface::Picture);
+    }
+}
+
+TEST(ClassicMaps, CrownKeepsItsFunctionValueAsASingle)
+{
+    Started s;
+    s.userMode();
+    s.answers({"0.51", "-0.49", "4", "1"});
+    float fx1 = 0, fx2 = 0;
+    double x2 = 0;
+    s.platform.at(1, [&] { fx1 = s.form.fx; });
+    s.platform.at(2, [&] {
+        fx2 = s.form.fx;
+        x2 = s.form.x;
+    });
+    s.resetAt(2);
+    s.form.mnuCrown_Click();
+    EXPECT_EQ(fx1, static_cast<float>(0.51 * 4));
+    // x = 0.99995 y + fx with fx the Single 2.04, not the Double 2.04.
+    EXPECT_NEAR(x2, 0.99995 + static_cast<double>(2.04f), 1e-12);
+    EXPECT_GT(std::fabs(x2 - 3.03995), 1e-8);
+    EXPECT_FLOAT_EQ(fx2, 1.5503745f);
+
+    // At x = 0 the function uses b (the test is x > 0): b * 0 is a negative zero.
+    Started zero;
+    zero.userMode();
+    zero.answers({"0.51", "-0.49", "0", "1"});
+    float fx0 = 1;
+    zero.platform.at(1, [&] { fx0 = zero.form.fx; });
+    zero.resetAt(1);
+    zero.form.mnuCrown_Click();
+    EXPECT_EQ(fx0, 0.0f);
+    EXPECT_TRUE(std::signbit(fx0));
+}
+
+TEST(ClassicMaps, RandomParametersInOrderFromTheirRanges)
+{
+    struct Range {
+        const char* label;
+        double scale, offset;
+    };
+    struct Row {
+        const char* prefix;
+        Command command;
+        std::vector<Range> ranges;
+    };
+    const Row rows[] = {
+        {"Martin   ", &Form::mnuMartin_Click, {{"   a = ", 0.1, 3.1}}},
+        {"Mira   ", &Form::mnuMira_Click, {{"   a = ", 1, -1}, {"   y = ", 50, -25}}},
+        {"Gingerbread   ", &Form::mnuGinBread_Click, {{"   x = ", 0.98, -0.99}, {"   y = ", 2.88, -0.89}}},
+        {"Crown   ", &Form::mnuCrown_Click,
+         {{"   a = ", 0.59, 0}, {"   b = ", 0.9, -1}, {"   x = ", 12, -2}, {"   y = ", 11, -1}}},
+        {"Comet   ", &Form::mnuComet_Click, {{"   a = ", -2, 1}}},  // 1 - 2 Rnd
+        {"Creature   ", &Form::mnuCreature_Click, {{"   a = ", 0.4, 0.4}, {"   b = ", 0.05, 0.25}}},
+        {"Diamond  ", &Form::mnuDIA_Click, {{"  a = ", 100, -50}, {"  b = ", 100, -50}, {"  c = ", 100, -50}}},
+        {"Dust  ", &Form::mnuDust_Click, {{"  r = ", 2, -1}}},
+    };
+    const NumberFormat numbers;
+    for (const Row& row : rows) {
+        for (uint32_t seed : {5u, 60606u, 9999999u}) {
+            SCOPED_TRACE(std::string(row.prefix) + std::to_string(seed));
+            Rnd expected(seed);
+            std::string caption = row.prefix;
+            for (const Range& range : row.ranges) {
+                const double value = static_cast<double>(expected.next()) * range.scale + range.offset;
+                caption += range.label + numbers.text(value);
+                if (std::string(row.prefix) == "Mira   " && range.scale == 1) {
+                    EXPECT_LT(value, 0);  // random Mira a is never positive
+                }
+            }
+            Started s(seed);
+            s.resetAt(1);
+            (s.form.*row.command)();
+            EXPECT_TRUE(s.platform.prompts.empty());
+            EXPECT_EQ(s.platform.captions.at(row.ranges.size()), caption);
+        }
+    }
+}
+
+// One colour per pass: Dust draws one more number per step, Comet two per orbit.
+TEST(ClassicMaps, PassLengthsAndOneColourPerPass)
+{
+    struct Row {
+        const char* name;
+        size_t passLength;
+        int drawsPerPass;
+    };
+    const Row rows[] = {{"Martin", 10000, 0}, {"Mira", 1000, 0},    {"Gingerbread", 5000, 0},
+                        {"Crown", 1000, 0},   {"Creature", 1000, 0}, {"Diamond", 5000, 0},
+                        {"Dust", 5000, 5000}};
+    const uint32_t seed = 8080;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        for (const Figure& f : kFigures) {
+            if (std::string(f.name) != row.name)
+                continue;
+            Started s(seed);
+            s.userMode();
+            answerDefaults(s, f);
+            const uint64_t steps = 2 * row.passLength + 3;
+            s.resetAt(steps);
+            (s.form.*f.command)();
+            EXPECT_EQ(s.platform.doEventsCalls, steps);
+            ASSERT_EQ(s.platform.pointCount, 2 * steps);
+            expectPasses(s.platform, row.passLength, passColours(seed, 0, row.drawsPerPass, 3));
+        }
+    }
+}
+
+// From (1, 0) with r = 0.7: the rotation gives (-0.3500001, 0.6062177), the
+// quadratic map (1, 0.8); the step's random number picks one.
+TEST(ClassicMaps, DustTakesTheMapItsRandomNumberPicks)
+{
+    bool seen[2] = {false, false};
+    for (uint32_t seed : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u}) {
+        SCOPED_TRACE(seed);
+        Rnd expected(seed);
+        expected.next();  // the colour
+        const bool rotation = expected.next() < 0.5f;
+        seen[rotation ? 0 : 1] = true;
+        Started s(seed);
+        s.userMode();
+        s.answers({"0.7"});
+        s.traceUntilReset(&FigureState::x, &FigureState::y, 1);
+        s.form.mnuDust_Click();
+        EXPECT_EQ(std::bit_cast<uint32_t>(s.form.pi), 0x40490FDCu);
+        ASSERT_EQ(s.trace.size(), 1u);
+        const Traced want = rotation ? Traced{-0.3500001, 0.6062177} : Traced{1, 0.8};
+        EXPECT_NEAR(s.trace[0].u, want.u, 1e-7);
+        EXPECT_NEAR(s.trace[0].v, want.v, 1e-7);
+        ASSERT_EQ(s.platform.points().size(), 2u);
+        expectPointAt(s.platform.points()[0], canvas(want.u, 2000, kSW, 2.5),
+                      canvas(want.v, 2000, kSH, 2));
+    }
+    EXPECT_TRUE(seen[0] && seen[1]);
+}
+
+struct CometStep {
+    int16_t iter, i, j;
+    double x, y;
+};
+
+// Each orbit runs until its 1000th step or right after its first point with
+// |x| + |y| > 10; exactly 10 goes on.
+TEST(ClassicMaps, CometOrbitsEndAfterTheirFirstPointOutsideTheDiamond)
+{
+    Started s(123);
+    s.userMode();
+    s.answers({"0.5"});
+    std::vector<CometStep> steps;
+    s.platform.onEveryCall([&] {
+        if (s.platform.doEventsCalls == 5) {  // a point exactly on the edge
+            s.form.x = 6;
+            s.form.y = -4;
+        }
+        if (s.platform.doEventsCalls == 1002) {  // a point just outside
+            s.form.x = -6;
+            s.form.y = 4.0000001;
+        }
+        steps.push_back({s.form.iter, s.form.i, s.form.j, s.form.x, s.form.y});
+        if (s.platform.doEventsCalls == 12000)
+            s.form.mnuReset_Click();
+    });
+    s.form.mnuComet_Click();
+    ASSERT_EQ(steps.size(), 12000u);
+
+    // The first point comes from the orbit's two random numbers after the colour.
+    Rnd expected(123);
+    expected.next();
+    const double x0 = expected.next() - 0.00001, y0 = expected.next() - 0.00001;
+    const double root = std::sqrt(1 - 0.25);
+    EXPECT_NEAR(steps[0].x, x0 * 0.5 - (y0 - x0 * x0) * root, 1e-12);
+    EXPECT_NEAR(steps[0].y, x0 * root + (y0 - x0 * x0) * 0.5, 1e-12);
+    expectPointAt(s.platform.points()[0], canvas(steps[0].x, 3000, kSW, 2.2), canvas(steps[0].y, 3000, kSH, 2));
+
+    // (6, -4) continues; the next point leaves the diamond and ends the orbit.
+    EXPECT_EQ(steps[5].j, 6);
+    EXPECT_GT(std::fabs(steps[5].x) + std::fabs(steps[5].y), 10);
+    EXPECT_EQ(steps[6].j, 1);
+    EXPECT_EQ(steps[6].i, 2);
+    // The orbit that was set just outside ends at once.
+    EXPECT_EQ(steps[1001].j, 996);
+    EXPECT_EQ(steps[1002].j, 1);
+
+    int earlyEnds = 0;
+    for (size_t k = 1; k < steps.size(); ++k) {
+        const CometStep& prev = steps[k - 1];
+        const CometStep& next = steps[k];
+        ASSERT_LE(next.j, 1000);
+        const bool outside = std::fabs(prev.x) + std::fabs(prev.y) > 10;
+        if (next.j == 1) {
+            ASSERT_TRUE(prev.j == 1000 || outside) << k;
+            earlyEnds += prev.j != 1000;
+            // Orbits 1 and 2 of a group, five groups to a pass.
+            ASSERT_EQ(next.i, prev.i == 2 ? 1 : 2) << k;
+            if (prev.i == 2) {
+                ASSERT_EQ(next.iter, prev.iter == 4 ? 0 : prev.iter + 1) << k;
+            }
+        } else {
+            ASSERT_FALSE(outside) << k;
+            ASSERT_EQ(next.j, prev.j + 1) << k;
+        }
+    }
+    EXPECT_GE(earlyEnds, 2);
+}
+
+// |a| > 1: the root fails, both updates are abandoned, and every orbit stays at
+// its random start for 1000 steps; a pass is 10 such orbits, 20 draws besides
+// its colour.
+TEST(ClassicMaps, CometWithATooLargeFreezesEveryOrbitAtItsStart)
+{
+    const uint32_t seed = 4711;
+    Started s(seed);
+    s.userMode();
+    s.answers({"2"});
+    const uint64_t steps = 10000 + 1500;
+    s.resetAt(steps);
+    s.form.mnuComet_Click();
+    const auto points = s.platform.pointsOn(Surface::Window);
+    ASSERT_EQ(points.size(), steps);
+
+    Rnd expected(seed);
+    for (size_t pass = 0; pass < 2; ++pass) {
+        const Rgb colour = QBColor(passColourIndex(expected));
+        for (size_t orbit = 0; orbit < 10; ++orbit) {
+            const double x = expected.next() - 0.00001, y = expected.next() - 0.00001;
+            const float X = canvas(x, 3000, kSW, 2.2), Y = canvas(y, 3000, kSH, 2);
+            for (size_t k = 0; k < 1000; ++k) {
+                const size_t n = pass * 10000 + orbit * 1000 + k;
+                if (n >= points.size())
+                    break;
+                ASSERT_EQ(points[n].color, colour) << n;
+                ASSERT_NEAR(points[n].x, X, 0.01) << n;
+                ASSERT_NEAR(points[n].y, Y, 0.01) << n;
+            }
+        }
+    }
+}
+
+TEST(ClassicMaps, AnswersThatDoNotConvertKeepTheFields)
+{
+    struct Row {
+        Command command;
+        std::vector<const char*> answers;
+        const char* caption;
+    };
+    const Row rows[] = {
+        {&Form::mnuCrown_Click, {"abc", "", "1e999", "2"}, "Crown      a = 0.25   b = -0.5   x = 3   y = 2"},
+        {&Form::mnuMira_Click, {"0.5", "twelve"}, "Mira      a = 0.5   y = -1.5"},
+        {&Form::mnuDIA_Click, {"", "7", ""}, "Diamond    a = 0.25  b = 7  c = 0.125"},
+        {&Form::mnuDust_Click, {"1e999"}, "Dust    r = 0.375"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.caption);
+        Started s;
+        s.userMode();
+        s.form.a = 0.25;
+        s.form.b = -0.5;
+        s.form.c = 0.125;
+        s.form.r = 0.375;
+        s.form.x = 3;
+        s.form.y = -1.5;
+        for (const char* answer : row.answers)
+            s.platform.answer(std::string(answer));
+        s.resetAt(1);
+        (s.form.*row.command)();
+        EXPECT_EQ(s.platform.prompts.size(), row.answers.size());
+        EXPECT_EQ(s.platform.captions.at(row.answers.size()), row.caption);
+        EXPECT_EQ(s.platform.doEventsCalls, 1u);
+    }
+}
+
+// Creature with a huge a overflows at once; it runs on without drawing until RESET.
+TEST(ClassicMaps, CreatureThatOverflowsRunsOnUntilReset)
+{
+    Started s;
+    s.userMode();
+    s.answers({"1e300", "0.28"});
+    s.traceUntilReset(&FigureState::x, &FigureState::y, 2500);
+    s.form.mnuCreature_Click();
+    EXPECT_EQ(s.platform.doEventsCalls, 2500u);
+    bool overflowed = false;
+    for (const Traced& t : s.trace)
+        overflowed = overflowed || !std::isfinite(t.u) || !std::isfinite(t.v);
+    EXPECT_TRUE(overflowed);
+    expectFinitePoints(s.platform);
+    EXPECT_LT(s.platform.pointsOn(Surface::Window).size(), 10u);
+    EXPECT_EQ(s.form.stopFlag, 0);
+    EXPECT_EQ(s.form.x, 0);
+}
+
+}  // namespace
+}  // namespace quillon
