@@ -581,5 +581,55 @@ TEST(Earthworm, DigitCutZeroIterationsAndOverflow)
     }
 }
 
+// --- Studies and other commands together ---
+
+TEST(StudiesNested, AMapFigureInsideTheLogisticStudyAndTwoFilesAtOnce)
+{
+    Started s;
+    s.answers({"2", "0.5"});
+    s.platform.answerBox(MessageBoxAnswer::Yes);
+    // Henon runs inside the study's yield and is reset: RESET zeroes a and x, so
+    // the study resumes its pass from the zeroed point.
+    s.platform.at(2, [&] {
+        s.form.randomMode = 0;
+        s.form.mnuHenon_Click();
+    });
+    s.platform.at(6, [&] { s.form.mnuReset_Click(); });
+    // 3N+1 with its own file runs inside the study's yield too.
+    s.platform.at(8, [&] {
+        s.answers({"4"});
+        s.platform.answerBox(MessageBoxAnswer::Yes);
+        s.form.mnuNUM_Click();
+    });
+    s.platform.at(20, [&] { s.form.mnuFIX_Click(); });
+    s.form.mnuLOG_Click();
+
+    const auto circles = s.on(Kind::Circle, Surface::Window);
+    ASSERT_GE(circles.size(), 3u);
+    EXPECT_FLOAT_EQ(circles[0].x, 9000);
+    EXPECT_FLOAT_EQ(circles[2].x, 3000);  // x = 0 after the reset
+    EXPECT_FLOAT_EQ(circles[2].y, 11000);
+    const std::string log = s.dir.read("Log_Eqn.txt");
+    EXPECT_EQ(log.rfind("\r\nLogistic Equation\r\na = 2\r\nx = 0.5\r\n\r\nX = 0.5   Y = 0.5\r\n", 0), 0u);
+    EXPECT_NE(log.find("X = 0   Y = 0\r\n"), std::string::npos);
+    EXPECT_EQ(log.find("3N"), std::string::npos);  // nothing of the other study's
+    EXPECT_EQ(log.substr(log.size() - 4), "\r\n\r\n");
+    EXPECT_EQ(s.dir.read("Numberz.txt"), "\r\n3N + 1  Sequence:\r\nStarting at 4\r\nMAX Value Reached = 2\r\n"
+                                         "Number of Iterations = 2\r\n\r\n 2  1 \r\n\r\n");
+    EXPECT_EQ(s.form.nestedCommands(), 0);
+}
+
+TEST(StudiesNested, ANumberFileThatCannotBeOpenedCostsNothing)
+{
+    Started s;
+    std::filesystem::create_directory("Log_Eqn.txt");  // a directory in the file's place
+    s.answers({"3.34", "0.001"});
+    s.platform.answerBox(MessageBoxAnswer::Yes);
+    s.platform.at(3, [&] { s.form.mnuFIX_Click(); });
+    s.form.mnuLOG_Click();
+    EXPECT_EQ(s.on(Kind::Circle, Surface::Window).size(), 10u);
+    EXPECT_TRUE(std::filesystem::is_directory("Log_Eqn.txt"));
+}
+
 }  // namespace
 }  // namespace quillon
