@@ -1,8 +1,9 @@
 // Throughput and responsiveness of drawings through the real Qt adapter.
 //
-// Prints, in one run: points per second of a figure drawn in fast mode (window
-// 1024 x 768 on the offscreen platform), points per second of a bare loop that
-// computes the same map and writes the same pixels, their ratio, the longest
+// Prints, in one run, for a figure of each family: points per second drawn in
+// fast mode (window 1024 x 768 on the offscreen platform), points per second of
+// a bare loop that computes the same map and writes the same pixels, and their
+// ratio. Then the longest
 // delay between a key posted during a fast drawing and its handling, and the
 // CPU used while the program is idle.
 #include <QApplication>
@@ -18,6 +19,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <random>
 #include <thread>
@@ -33,7 +35,7 @@ using quillon::Form;
 using quillon::QtPlatform;
 
 constexpr int kMillisPerRun = 1000;
-constexpr int kTrials = 5;  // interleaved; the median ratio is reported
+constexpr int kTrials = 3;  // interleaved; the median ratio is reported
 
 double cpuSeconds()
 {
@@ -43,26 +45,45 @@ double cpuSeconds()
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-// Draws Henon (a = 1.4, b = 0.3) for a fixed time; returns points per second.
-double drawHenon(Form& form, QtPlatform& platform)
+// The map coordinates a bare loop plots, and where they land.
+struct BarePoint {
+    double u, v;
+};
+struct BareCanvas {
+    double kx, ky, qx, qy;
+};
+
+// One figure of a family: its parameters and routine in the program, and the
+// same map as a bare loop.
+struct Row {
+    const char* name;
+    void (*setUp)(Form&);
+    void (Form::*routine)();
+    double (*bare)(QSize size, QSize pictureSize);
+};
+
+// Draws a figure for a fixed time in fast mode; returns points per second.
+double drawFigure(Form& form, QtPlatform& platform, const Row& row)
 {
-    form.a = 1.4;
-    form.b = 0.3;
     form.x = form.y = 0;
     form.stopFlag = 0;
+    row.setUp(form);
     QTimer::singleShot(kMillisPerRun, [&form] { form.mnuReset_Click(); });
     const uint64_t before = platform.doEventsCalls();
     QElapsedTimer clock;
     clock.start();
-    form.Henon();
+    (form.*row.routine)();
     const double seconds = clock.nsecsElapsed() / 1e9;
     return (platform.doEventsCalls() - before) / seconds;
 }
 
 // The same map and the same pixel writes on both surfaces (the drawing area and
 // pic1, which has the window's outer size), without the program around them.
-double bareHenon(QSize size, QSize pictureSize)
+// The map's step is compiled into the loop.
+template <typename Map>
+double bareLoop(QSize size, QSize pictureSize)
 {
+    constexpr BareCanvas canvas = Map::canvas;
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::black);
     QImage picture(pictureSize, QImage::Format_RGB32);
@@ -74,18 +95,18 @@ double bareHenon(QSize size, QSize pictureSize)
     const float width = size.width(), height = size.height();
     const float pictureWidth = pictureSize.width(), pictureHeight = pictureSize.height();
     const float toPictureX = pictureWidth / (width * 15), toPictureY = pictureHeight / (height * 15);
-    const double sw = size.width() * 15.0, sh = size.height() * 15.0;
+    const double offsetX = size.width() * 15.0 / canvas.qx;
+    const double offsetY = size.height() * 15.0 / canvas.qy;
     double x = 0, y = 0;
-    const double a = 1.4, b = 0.3;
+    uint32_t random = 12345;
     uint64_t points = 0;
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < kMillisPerRun) {
         for (int k = 0; k < 1'000'000; ++k) {
-            const double xNew = (1 + y) - x * x * a;
-            const double yNew = b * x;
-            const float X = static_cast<float>(xNew * 3000 + sw / 2);
-            const float Y = static_cast<float>(yNew * 6000 + sh / 2);
+            const BarePoint p = Map::step(x, y, random);
+            const float X = static_cast<float>(p.u * canvas.kx + offsetX);
+            const float Y = static_cast<float>(p.v * canvas.ky + offsetY);
             const float px = X / 15.0f, py = Y / 15.0f;
             if (px >= 0 && py >= 0 && px < width && py < height)
                 bits[static_cast<size_t>(py) * stride + static_cast<size_t>(px)] = 0xFF0000FFu;
@@ -93,13 +114,84 @@ double bareHenon(QSize size, QSize pictureSize)
             if (qx >= 0 && qy >= 0 && qx < pictureWidth && qy < pictureHeight)
                 pictureBits[static_cast<size_t>(qy) * pictureStride + static_cast<size_t>(qx)] =
                     0xFF0000FFu;
-            x = xNew;
-            y = yNew;
         }
         points += 1'000'000;
     }
     return points / (clock.nsecsElapsed() / 1e9);
 }
+
+double sign(double v) { return v > 0 ? 1 : (v < 0 ? -1 : 0); }
+
+struct HenonMap {
+    static constexpr BareCanvas canvas{3000, 6000, 2, 2};
+    static BarePoint step(double& x, double& y, uint32_t&)
+    {
+        const double xNew = (1 + y) - x * x * 1.4;
+        y = 0.3 * x;
+        x = xNew;
+        return {x, y};
+    }
+};
+
+struct HopalongMap {
+    static constexpr BareCanvas canvas{200, 200, 2, 2};
+    static BarePoint step(double& x, double& y, uint32_t&)
+    {
+        const double xNew = y - (sign(x) + std::sqrt(std::fabs(-0.565 * x + 0.117)));
+        y = 0.724 - x;
+        x = xNew;
+        return {x, y};
+    }
+};
+
+struct ThreeplyMap {
+    static constexpr BareCanvas canvas{5, 5, 2, 2};
+    static BarePoint step(double& x, double& y, uint32_t&)
+    {
+        const double a = 83.0781, b = -98.0297, c = -33.527;
+        const double t = std::sin(x) * std::cos(b) + c - std::sin((a + b) + c) * x;
+        const double xNew = y - std::fabs(t) * sign(x);
+        y = a - x;
+        x = xNew;
+        return {x, y};
+    }
+};
+
+struct EquationMap {
+    static constexpr BareCanvas canvas{200, 200, 2, 2};
+    static BarePoint step(double& x, double& y, uint32_t&)
+    {
+        const double a = 0.2238, b = -0.9992, d = -0.3373;
+        const double xNew = x > 0 ? b * x * (d - 0.5) + y : (-d + y) - ((1 + d) - x * d) * b;
+        y = a - x;
+        x = xNew;
+        return {x, y};
+    }
+};
+
+struct SierpinskiMap {
+    static constexpr BareCanvas canvas{20, 45, 10, 15};
+    static BarePoint step(double& x, double& y, uint32_t& random)
+    {
+        static constexpr int corners[3][2] = {{320, 0}, {1, 199}, {639, 199}};
+        random = (random * 1140671485u + 12820163u) & 0xFFFFFFu;
+        const int* corner = corners[(random * 3) >> 24];
+        x = (corner[0] + x) / 2;
+        y = (corner[1] + y) / 2;
+        return {x, y};
+    }
+};
+
+const Row kRows[] = {
+    {"henon", [](Form& f) { f.a = 1.4, f.b = 0.3; }, &Form::Henon, &bareLoop<HenonMap>},
+    {"hopalong", [](Form& f) { f.a = 0.724, f.b = -0.565, f.c = -0.117; }, &Form::Hop1,
+     &bareLoop<HopalongMap>},
+    {"threeply", [](Form& f) { f.a = 83.0781, f.b = -98.0297, f.c = -33.527; },
+     &Form::Threeply, &bareLoop<ThreeplyMap>},
+    {"equation", [](Form& f) { f.a = 0.2238, f.b = -0.9992, f.c = -0.8697, f.d = -0.3373; },
+     &Form::E1, &bareLoop<EquationMap>},
+    {"chaos game", [](Form&) {}, &Form::Sierpi, &bareLoop<SierpinskiMap>},
+};
 
 // Posts "c" key presses from another thread, as keys arrive from outside, one
 // at a time, and records how long each waited until its handler started.
@@ -132,7 +224,7 @@ double keyLatencyMaxMs(Form& form, QtPlatform& platform)
                 Qt::QueuedConnection);
         }
     });
-    drawHenon(form, platform);
+    drawFigure(form, platform, kRows[0]);
     stop = true;
     sender.join();
     QCoreApplication::processEvents();
@@ -169,17 +261,25 @@ int main(int argc, char** argv)
     struct Trial {
         double drawn, bare;
     };
-    std::vector<Trial> trials;
-    for (int k = 0; k < kTrials; ++k)
-        trials.push_back({drawHenon(form, platform), bareHenon(canvas, picture)});
-    std::sort(trials.begin(), trials.end(), [](const Trial& p, const Trial& q) {
-        return p.drawn / p.bare < q.drawn / q.bare;
-    });
-    const Trial median = trials[kTrials / 2];
-    std::printf("henon points/s: %.3g\n", median.drawn);
-    std::printf("bare henon points/s: %.3g\n", median.bare);
-    std::printf("henon ratio: %.2f\n", median.drawn / median.bare);
+    // An argument names the one family to measure (for profiling).
+    const QString only = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    for (const Row& row : kRows) {
+        if (!only.isEmpty() && only != QLatin1String(row.name))
+            continue;
+        std::vector<Trial> trials;
+        for (int k = 0; k < kTrials; ++k)
+            trials.push_back({drawFigure(form, platform, row), row.bare(canvas, picture)});
+        std::sort(trials.begin(), trials.end(), [](const Trial& p, const Trial& q) {
+            return p.drawn / p.bare < q.drawn / q.bare;
+        });
+        const Trial median = trials[kTrials / 2];
+        std::printf("%s points/s: %.3g\n", row.name, median.drawn);
+        std::printf("bare %s points/s: %.3g\n", row.name, median.bare);
+        std::printf("%s ratio: %.2f\n", row.name, median.drawn / median.bare);
+    }
 
+    if (!only.isEmpty())
+        return 0;
     std::printf("key latency max ms: %.2f\n", keyLatencyMaxMs(form, platform));
 
     const double cpuBefore = cpuSeconds();

@@ -235,6 +235,10 @@ private:
     Rnd rnd_;
     NumberFormat numbers_;
     std::vector<TextFile*> openFiles_;
+    struct PlotOffsets {
+        double scaleWidth = -1, scaleHeight = -1, qx = 0, qy = 0;
+        double x = 0, y = 0;  // ScaleWidth / qx and ScaleHeight / qy
+    } plotOffsets_;
     int nestedCommands_ = 0;
 };
 

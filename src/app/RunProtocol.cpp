@@ -67,10 +67,15 @@ void Form::plotOnSurfaces(double u, double v, const CanvasMap& canvas)
     // nothing can resize the window between the two, so one reading serves both.
     const double sw = platform_.scaleWidth();
     const double sh = platform_.scaleHeight();
+    // The offsets change only when the window or the figure does; the divisions
+    // are kept for the next point.
+    PlotOffsets& o = plotOffsets_;
+    if (sw != o.scaleWidth || sh != o.scaleHeight || canvas.qx != o.qx || canvas.qy != o.qy)
+        o = {sw, sh, canvas.qx, canvas.qy, divideExtent(sw, canvas.qx), divideExtent(sh, canvas.qy)};
     // A coordinate that cannot be formed as a Single (infinite, not a number,
     // too large) fails the statement: the point is simply not drawn.
-    const auto px = toSingle(u * canvas.kx + divideExtent(sw, canvas.qx));
-    const auto py = toSingle(v * canvas.ky + divideExtent(sh, canvas.qy));
+    const auto px = toSingle(u * canvas.kx + o.x);
+    const auto py = toSingle(v * canvas.ky + o.y);
     if (!px || !py)
         return;
     platform_.setPointOnBoth(*px, *py, color);

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -140,6 +141,36 @@ TEST(ThreeplyFamily, PromptsCaptionAndFirstThreePointsFromTheOrigin)
     s.form.mnuThreeply_Click();
     ASSERT_EQ(s.platform.points().size(), 2u);
     expectPointAt(s.platform.points()[0], kSW / 2, 415.3905 + kSH / 2);
+}
+
+// With a = 1, b = 0, c = -5 every bracket is negative at x = 1, so the third
+// point tells apart the members that take |T|, those that take T, and the one
+// that adds: xNew = 1 - |T| S, 1 - T S or 1 + |T| S with S = 1.
+TEST(ThreeplyFamily, NegativeBracketShowsAbsoluteValueAndSign)
+{
+    const double t = std::sin(1.0) - 5 - std::sin(-4.0);  // sin(x) cos(0) + c - sin(a+b+c) x
+    const double third[] = {
+        1 - std::fabs(t),                                               // Threeply
+        1 - std::fabs(std::sin(1.0) + 1 - 5 - std::sin(-4.0)),          // TP2: sin(x) + cos(b)
+        1 - std::fabs(std::sin(1.0) - 5 - std::tan(-4.0)),              // TP4: tangent
+        1 - t,                                                          // TP5: no absolute value
+        1 + std::fabs(t),                                               // TP6: added
+        1 - (0 - 5 - std::sin(-4.0)),                                   // TP7: sin(b) = 0
+        1 - (std::cos(1.0) - 5 - std::cos(-4.0)),                       // TP8: cosines
+    };
+    for (size_t k = 0; k < std::size(kThreeply); ++k) {
+        const Member& m = kThreeply[k];
+        SCOPED_TRACE(m.name);
+        Started s;
+        s.userMode();
+        s.answers({"1", "0", "-5"});
+        s.traceUntilReset(&FigureState::xNew, &FigureState::yNew, 3);
+        (s.form.*m.command)();
+        ASSERT_EQ(s.trace.size(), 3u);
+        EXPECT_EQ(s.trace[1].u, 1);
+        EXPECT_NEAR(s.trace[2].u, third[k], 1e-12);
+        EXPECT_EQ(s.trace[2].v, 0);
+    }
 }
 
 // Random mode: three draws in the order a, b, c from the family's range, then the

@@ -21,6 +21,7 @@
 namespace quillon::maptest {
 
 using testing::ScriptedPlatform;
+using testing::Prompt;
 using testing::SurfaceOp;
 
 // Extents of the scripted window's drawing area.
