@@ -4,9 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "app/CommandTables.h"
 #include "app/FigureState.h"
 #include "app/MapFigure.h"
 #include "platform/Platform.h"
@@ -61,6 +63,9 @@ public:
     void mnuSS_Click();
     void mnuSSOff_Click();
     void AppendCaption();  // the Enter key
+    void screne();         // one slide of the slide show
+    // The slide show's figure commands, row n - 1 for the pick n.
+    static std::span<const FormHandler> slideTable();
 
     // Equations1.
     void mnuCrown_Click();

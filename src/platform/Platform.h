@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,14 @@ struct MessageBoxRequest {
 };
 
 enum class MessageBoxAnswer { Ok, Yes, No };
+
+// The save-file dialog's settings.
+struct SaveDialogRequest {
+    std::string filter;            // "Description|*.EXT"
+    std::string defaultExtension;  // added to a name typed without one
+    int32_t flags = 0;             // 2: confirm overwriting, 4: hide read-only, 2097152: long names
+};
+inline constexpr int32_t kOverwritePrompt = 2;
 
 class Platform {
 public:
@@ -77,6 +86,13 @@ public:
                                  const std::string& defaultText) = 0;
     virtual MessageBoxAnswer messageBox(const MessageBoxRequest& request) = 0;
 
+    // The chosen file name, or nothing when the user cancels.
+    virtual std::optional<std::string> saveFileDialog(const SaveDialogRequest& request) = 0;
+    // Writes pic1's picture as a Windows bitmap; on failure the reason, and no
+    // file (nor a partial one) under that name.
+    virtual std::optional<std::string> savePicture(const std::string& path) = 0;
+
+    // Enabling a timer that runs already leaves its period as it is.
     virtual void setTimerEnabled(TimerId timer, bool enabled) = 0;
 
     // Handles every pending window, menu, key and timer event, then returns.

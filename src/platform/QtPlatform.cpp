@@ -1,6 +1,9 @@
 #include "platform/QtPlatform.h"
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QImageWriter>
+#include <QSaveFile>
 #include <QInputDialog>
 #include <QLocale>
 #include <QMessageBox>
@@ -155,15 +158,52 @@ MessageBoxAnswer QtPlatform::messageBox(const MessageBoxRequest& request)
     return MessageBoxAnswer::Ok;
 }
 
+std::optional<std::string> QtPlatform::saveFileDialog(const SaveDialogRequest& request)
+{
+    // "Bitmap|*.BMP" becomes the dialog's "Bitmap (*.BMP)".
+    const QString filter = QString::fromStdString(request.filter);
+    const qsizetype bar = filter.indexOf(QLatin1Char('|'));
+    const QString shown = bar < 0 ? filter : filter.left(bar) + QStringLiteral(" (") + filter.mid(bar + 1) + QLatin1Char(')');
+    QFileDialog dialog(window_.get());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(shown);
+    dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !(request.flags & kOverwritePrompt));
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst().toStdString();
+}
+
+std::optional<std::string> QtPlatform::savePicture(const std::string& path)
+{
+    // Written beside the chosen name and renamed when complete, so a failure
+    // leaves no partial file under that name.
+    QSaveFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString().toStdString();
+    QImageWriter writer(&file, "bmp");
+    if (!writer.write(picture_.image().convertToFormat(QImage::Format_RGB888))) {
+        const QString reason = writer.errorString();
+        file.cancelWriting();
+        return (file.error() != QFileDevice::NoError ? file.errorString() : reason).toStdString();
+    }
+    if (!file.commit())
+        return file.errorString().toStdString();
+    return std::nullopt;
+}
+
 void QtPlatform::setTimerEnabled(TimerId timer, bool enabled)
 {
     // Timer2 ticks from the event pump for the whole run (see pump), the only
     // place where its flag is read; only Timer1 is a timer of its own.
     if (timer != TimerId::Timer1)
         return;
-    if (enabled)
-        timer1_.start();
-    else
+    if (enabled) {
+        if (!timer1_.isActive())
+            timer1_.start();
+    } else
         timer1_.stop();
 }
 

@@ -87,6 +87,8 @@ public:
                          const std::string& defaultText) override;
     MessageBoxAnswer messageBox(const MessageBoxRequest& request) override;
 
+    std::optional<std::string> saveFileDialog(const SaveDialogRequest& request) override;
+    std::optional<std::string> savePicture(const std::string& path) override;
     void setTimerEnabled(TimerId timer, bool enabled) override;
 
     double clockSeconds() const override;

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QPushButton>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -219,7 +223,7 @@ TEST(QtAdapter, InputAndMessageBoxes)
         title = dialog->windowTitle();
         shown = dialog->textValue();
         dialog->setTextValue(" 1.5 ");
-        dialog->accept();
+        static_cast<QDialog*>(dialog)->accept();
     });
     EXPECT_EQ(s.platform.inputBox("Starting Point?\r\n{choose 1, 2, 2.9 or 3.4}", "Bifurcation", "1"),
               " 1.5 ");
@@ -242,6 +246,106 @@ TEST(QtAdapter, InputAndMessageBoxes)
     EXPECT_EQ(boxTitle, "QUILLON");
     EXPECT_TRUE(boxText.startsWith("QUILLON.EXE           (Ver 2.1)\n")) << boxText.toStdString();
     EXPECT_EQ(boxText.count('\n'), 4);
+}
+
+// Runs `answer` on the next modal dialog of type Dialog once it is up.
+template <typename Dialog, typename Answer>
+void whenModal(Answer answer)
+{
+    QTimer::singleShot(0, [answer] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            whenModal<Dialog>(answer);  // not up yet
+            return;
+        }
+        answer(dialog);
+    });
+}
+
+TEST(QtAdapter, SavedBitmapHoldsPic1)
+{
+    Shown s;
+    const QString dir = QDir::tempPath() + "/quillon-save-test";
+    QDir(dir).removeRecursively();
+    QDir().mkpath(dir);
+    s.platform.setPoint(Surface::Picture, 3000, 1500, QBColor(12));
+    const std::string path = (dir + "/figure.BMP").toStdString();
+    ASSERT_FALSE(s.platform.savePicture(path).has_value());
+
+    QFile file(QString::fromStdString(path));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    ASSERT_GT(bytes.size(), 54);
+    EXPECT_EQ(bytes.left(2), QByteArray("BM"));
+    EXPECT_EQ(static_cast<unsigned char>(bytes[28]), 24u);  // bits per pixel
+    const QImage saved(QString::fromStdString(path));
+    const QtSurface& picture = s.platform.surface(Surface::Picture);
+    ASSERT_EQ(saved.size(), picture.pixelSize());
+    const int px = static_cast<int>(3000 * picture.pixelSize().width() / picture.scaleWidth());
+    const int py = static_cast<int>(1500 * picture.pixelSize().height() / picture.scaleHeight());
+    EXPECT_EQ(saved.pixel(px, py) & 0xFFFFFF, QBColor(12));
+    EXPECT_EQ(saved.pixel(px + 3, py) & 0xFFFFFF, QBColor(0));
+
+    // A failure names its reason and leaves no file, not even a partial one.
+    const std::string missing = (dir + "/no/such/dir/x.BMP").toStdString();
+    const auto failure = s.platform.savePicture(missing);
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_FALSE(failure->empty());
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(missing)));
+    EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList{"figure.BMP"});
+    QDir(dir).removeRecursively();
+}
+
+TEST(QtAdapter, SaveDialogAddsTheExtensionConfirmsOverwritingAndCancelIsTold)
+{
+    Shown s;
+    const QString dir = QDir::tempPath() + "/quillon-dialog-test";
+    QDir(dir).removeRecursively();
+    QDir().mkpath(dir);
+
+    QString filters, suffix;
+    whenModal<QFileDialog>([&](QFileDialog* dialog) {
+        filters = dialog->nameFilters().join(';');
+        suffix = dialog->defaultSuffix();
+        dialog->selectFile(dir + "/henon");
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    s.form.mnuSave_Click();
+    EXPECT_EQ(filters, "Bitmap (*.BMP)");
+    EXPECT_EQ(suffix, "BMP");
+    EXPECT_TRUE(QFile::exists(dir + "/henon.BMP"));
+
+    // The same name again: the dialog asks before overwriting; refused, the
+    // dialog stays, and cancelling it then is told.
+    QString confirmation, afterwards;
+    whenModal<QFileDialog>([&](QFileDialog* dialog) {
+        dialog->selectFile(dir + "/henon.BMP");
+        whenModal<QMessageBox>([&](QMessageBox* box) {
+            confirmation = box->text();
+            box->button(QMessageBox::No)->click();
+        });
+        static_cast<QDialog*>(dialog)->accept();
+        EXPECT_TRUE(dialog->isVisible());
+        whenModal<QMessageBox>([&](QMessageBox* box) {
+            afterwards = box->text();
+            box->accept();
+        });
+        dialog->reject();
+    });
+    s.form.mnuSave_Click();
+    EXPECT_TRUE(confirmation.contains("already exists")) << confirmation.toStdString();
+    EXPECT_EQ(afterwards, "Image not saved!");
+
+    QString message;
+    whenModal<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
+    whenModal<QMessageBox>([&](QMessageBox* box) {
+        message = box->text();
+        EXPECT_EQ(box->icon(), QMessageBox::Warning);
+        box->accept();
+    });
+    s.form.mnuSave_Click();
+    EXPECT_EQ(message, "Image not saved!");
+    QDir(dir).removeRecursively();
 }
 
 TEST(QtAdapter, CaptionAndIcon)

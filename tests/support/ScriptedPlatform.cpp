@@ -168,6 +168,24 @@ MessageBoxAnswer ScriptedPlatform::messageBox(const MessageBoxRequest& request)
     return a;
 }
 
+std::optional<std::string> ScriptedPlatform::saveFileDialog(const SaveDialogRequest& request)
+{
+    saveDialogs.push_back(request);
+    if (saveAnswers.empty())
+        return std::nullopt;
+    const auto answer = saveAnswers.front();
+    saveAnswers.pop_front();
+    return answer;
+}
+
+std::optional<std::string> ScriptedPlatform::savePicture(const std::string& path)
+{
+    if (saveFailure)
+        return saveFailure;
+    savedPictures.push_back(path);
+    return std::nullopt;
+}
+
 void ScriptedPlatform::pumpEvents()
 {
     ++doEventsCalls;

@@ -106,7 +106,15 @@ public:
                          const std::string& defaultText) override;
     MessageBoxAnswer messageBox(const MessageBoxRequest& request) override;
 
+    std::optional<std::string> saveFileDialog(const SaveDialogRequest& request) override;
+    std::optional<std::string> savePicture(const std::string& path) override;
     void setTimerEnabled(TimerId timer, bool enabled) override { timerEnabled[timer] = enabled; }
+
+    // The save dialog's answers (nothing = Cancel) and what the picture writer says.
+    std::deque<std::optional<std::string>> saveAnswers;
+    std::vector<SaveDialogRequest> saveDialogs;
+    std::vector<std::string> savedPictures;
+    std::optional<std::string> saveFailure;
 
     double clockSeconds() const override { return 43200.25; }
     std::string decimalSeparator() const override { return separator; }

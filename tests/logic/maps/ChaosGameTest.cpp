@@ -66,31 +66,6 @@ TEST(ChaosGame, CaptionsAndPrompts)
     }
 }
 
-TEST(ChaosGame, RandomParametersOfTreeAndTriangles)
-{
-    const NumberFormat numbers;
-    for (uint32_t seed : {17u, 4000u, 8388607u}) {
-        SCOPED_TRACE(seed);
-        Rnd expected(seed);
-        const float p1 = static_cast<float>(static_cast<double>(expected.next()) * 0.5 + 0.5);
-        const float p2 = static_cast<float>(static_cast<double>(expected.next()) * 0.5 + 0.5);
-        Started tree(seed);
-        tree.resetAt(1);
-        tree.form.mnuTree_Click();
-        EXPECT_EQ(tree.platform.captions.at(2), "Tree      ax = " + numbers.singleText(p1) +
-                                                    "   bx = " + numbers.singleText(p2));
-
-        Rnd again(seed);
-        const double r = static_cast<double>(again.next()) * 200 - 100;
-        Started tri(seed);
-        tri.resetAt(1);
-        tri.form.mnuTriangles_Click();
-        EXPECT_EQ(tri.platform.captions.at(1), "Triangles    r = " + numbers.text(r));
-        EXPECT_GE(r, -100);
-        EXPECT_LT(r, 100);
-    }
-}
-
 // Each point is halfway from the last one to the corner drawn for the step,
 // starting from (50, 150) whatever the point was.
 TEST(ChaosGame, SierpinskiGoesHalfwayToTheDrawnCornerAndStaysInTheTriangle)
@@ -223,7 +198,8 @@ TEST(ChaosGame, TreeRowsAtTheThresholdEdges)
          [](float r) { return r > 0 && r <= 0.87f ? 0 : (r > 0.93f || r <= 0) ? 1 : 2; },
          {true, true, true}},
     };
-    // A seed whose second number (the first step's r, after the colour) is 0.
+    // A seed whose second number (the first step's r, after the colour) is 0:
+    // r = 0 fails the test r > 0 and takes the second row whatever p1 is.
     uint32_t zeroSeed = 0;
     for (uint32_t seed = 1; seed < (1u << 24) && zeroSeed == 0; ++seed) {
         Rnd probe(seed);
@@ -233,33 +209,33 @@ TEST(ChaosGame, TreeRowsAtTheThresholdEdges)
     }
     ASSERT_NE(zeroSeed, 0u);
     for (const Row& row : rows) {
-      for (const uint32_t seed : {1618u, zeroSeed}) {
-        SCOPED_TRACE(std::string(row.p1) + " " + row.p2 + " seed " + std::to_string(seed));
-        Started s(seed);
-        s.userMode();
-        s.answers({row.p1, row.p2});
-        s.form.x = 0.5;  // Tree goes on from the point the form holds
-        s.form.y = 2;
-        s.traceUntilReset(&FigureState::x, &FigureState::y, 3000);
-        s.form.mnuTree_Click();
-        ASSERT_EQ(s.trace.size(), 3000u);
-        Rnd expected(seed);
-        expected.next();  // the colour
-        Traced last{0.5, 2};
-        int used[3] = {0, 0, 0};
-        for (size_t k = 0; k < s.trace.size(); ++k) {
-            const int want = row.rowFor(expected.next());
-            ++used[want];
-            const Affine& m = maps[want];
-            ASSERT_NEAR(s.trace[k].v, m.a * last.v - m.b * last.u + m.f, 1e-12) << k;
-            ASSERT_NEAR(s.trace[k].u, m.c * last.v - m.d * last.u + m.e, 1e-12) << k;
-            last = s.trace[k];
+        for (const uint32_t seed : {1618u, zeroSeed}) {
+            SCOPED_TRACE(std::string(row.p1) + " " + row.p2 + " seed " + std::to_string(seed));
+            Started s(seed);
+            s.userMode();
+            s.answers({row.p1, row.p2});
+            s.form.x = 0.5;  // Tree goes on from the point the form holds
+            s.form.y = 2;
+            s.traceUntilReset(&FigureState::x, &FigureState::y, 3000);
+            s.form.mnuTree_Click();
+            ASSERT_EQ(s.trace.size(), 3000u);
+            Rnd expected(seed);
+            expected.next();  // the colour
+            Traced last{0.5, 2};
+            int used[3] = {0, 0, 0};
+            for (size_t k = 0; k < s.trace.size(); ++k) {
+                const int want = row.rowFor(expected.next());
+                ++used[want];
+                const Affine& m = maps[want];
+                ASSERT_NEAR(s.trace[k].v, m.a * last.v - m.b * last.u + m.f, 1e-12) << k;
+                ASSERT_NEAR(s.trace[k].u, m.c * last.v - m.d * last.u + m.e, 1e-12) << k;
+                last = s.trace[k];
+            }
+            for (int r = 0; r < 3 && seed != zeroSeed; ++r)
+                EXPECT_EQ(used[r] > 0, row.mayUse[r]) << r;
+            expectPointAt(s.platform.points()[0], canvas(s.trace[0].u, 1400, kSW, 2),
+                          static_cast<float>(-s.trace[0].v * 800 + kSH / 1.125));
         }
-        for (int r = 0; r < 3 && seed != zeroSeed; ++r)
-            EXPECT_EQ(used[r] > 0, row.mayUse[r]) << r;
-        expectPointAt(s.platform.points()[0], canvas(s.trace[0].u, 1400, kSW, 2),
-                      static_cast<float>(-s.trace[0].v * 800 + kSH / 1.125));
-      }
     }
 }
 

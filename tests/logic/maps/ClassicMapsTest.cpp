@@ -94,8 +94,7 @@ TEST(ClassicMaps, PromptsDefaultsAndCaptions)
 TEST(ClassicMaps, FirstPointsWithTheDefaults)
 {
     struct Row {
-        const char* name;
-        Command command;
+        const Figure& figure;
         double FigureState::* u;  // the fields that hold the drawn point
         double FigureState::* v;
         std::vector<Traced> points;
@@ -103,38 +102,33 @@ TEST(ClassicMaps, FirstPointsWithTheDefaults)
     };
     const double sinPi = std::sin(3.141593);
     const Row rows[] = {
-        {"Martin", &Form::mnuMartin_Click, &FigureState::xNew, &FigureState::yNew,
+        {kFigures[0], &FigureState::xNew, &FigureState::yNew,
          {{0, 3.141593}, {3.141593, 3.141593}, {3.141593 - sinPi, 0}},
          canvas(0, 100, kSW, 2), canvas(3.141593, 100, kSH, 2)},
         // x = 0 at start: x = 0.9999 * 12.1, y = 0.7 x + 0.6 x^2 / (x^2 + 1).
-        {"Mira", &Form::mnuMira_Click, &FigureState::x, &FigureState::y,
+        {kFigures[1], &FigureState::x, &FigureState::y,
          {{12.09879, 0.7 * 12.09879 + 0.6 * 146.3807 / 147.3807}},
          canvas(12.09879, 300, kSW, 2.25), canvas(9.0650819, 300, kSH, 2)},
-        {"Gingerbread", &Form::mnuGinBread_Click, &FigureState::xNew, &FigureState::yNew,
+        {kFigures[2], &FigureState::xNew, &FigureState::yNew,
          {{1.909, -0.297}}, canvas(1.909, 750, kSW, 2.6), canvas(-0.297, 700, kSH, 2.6)},
         // Crown draws its start point first.
-        {"Crown", &Form::mnuCrown_Click, &FigureState::x, &FigureState::y,
+        {kFigures[3], &FigureState::x, &FigureState::y,
          {{4, 1}, {3.03995, -2.4496255}}, static_cast<float>(2000 + kSW / 2),
          static_cast<float>(kSH / 1.6 - 8000)},
-        {"Creature", &Form::mnuCreature_Click, &FigureState::x, &FigureState::y,
+        {kFigures[5], &FigureState::x, &FigureState::y,
          {{1, 1}, {1.48, 1.48}}, static_cast<float>(5500 + kSW / 10),
          static_cast<float>(3400 + kSH / 10)},
-        {"Diamond", &Form::mnuDIA_Click, &FigureState::xNew, &FigureState::yNew,
+        {kFigures[6], &FigureState::xNew, &FigureState::yNew,
          {{0, 100}, {100, 100}, {89.9747137, 0}, {-9.9546452, 10.0252863}},
          static_cast<float>(kSW / 2), static_cast<float>(2000 + kSH / 2)},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        const Figure* figure = nullptr;
-        for (const Figure& f : kFigures)
-            if (std::string(f.name) == row.name)
-                figure = &f;
-        ASSERT_NE(figure, nullptr);
+        SCOPED_TRACE(row.figure.name);
         Started s;
         s.userMode();
-        answerDefaults(s, *figure);
+        answerDefaults(s, row.figure);
         s.traceUntilReset(row.u, row.v, row.points.size());
-        (s.form.*row.command)();
+        (s.form.*row.figure.command)();
         ASSERT_EQ(s.trace.size(), row.points.size());
         for (size_t k = 0; k < row.points.size(); ++k) {
             SCOPED_TRACE(k);
@@ -181,77 +175,29 @@ TEST(ClassicMaps, CrownKeepsItsFunctionValueAsASingle)
     EXPECT_TRUE(std::signbit(fx0));
 }
 
-TEST(ClassicMaps, RandomParametersInOrderFromTheirRanges)
-{
-    struct Range {
-        const char* label;
-        double scale, offset;
-    };
-    struct Row {
-        const char* prefix;
-        Command command;
-        std::vector<Range> ranges;
-    };
-    const Row rows[] = {
-        {"Martin   ", &Form::mnuMartin_Click, {{"   a = ", 0.1, 3.1}}},
-        {"Mira   ", &Form::mnuMira_Click, {{"   a = ", 1, -1}, {"   y = ", 50, -25}}},
-        {"Gingerbread   ", &Form::mnuGinBread_Click, {{"   x = ", 0.98, -0.99}, {"   y = ", 2.88, -0.89}}},
-        {"Crown   ", &Form::mnuCrown_Click,
-         {{"   a = ", 0.59, 0}, {"   b = ", 0.9, -1}, {"   x = ", 12, -2}, {"   y = ", 11, -1}}},
-        {"Comet   ", &Form::mnuComet_Click, {{"   a = ", -2, 1}}},  // 1 - 2 Rnd
-        {"Creature   ", &Form::mnuCreature_Click, {{"   a = ", 0.4, 0.4}, {"   b = ", 0.05, 0.25}}},
-        {"Diamond  ", &Form::mnuDIA_Click, {{"  a = ", 100, -50}, {"  b = ", 100, -50}, {"  c = ", 100, -50}}},
-        {"Dust  ", &Form::mnuDust_Click, {{"  r = ", 2, -1}}},
-    };
-    const NumberFormat numbers;
-    for (const Row& row : rows) {
-        for (uint32_t seed : {5u, 60606u, 9999999u}) {
-            SCOPED_TRACE(std::string(row.prefix) + std::to_string(seed));
-            Rnd expected(seed);
-            std::string caption = row.prefix;
-            for (const Range& range : row.ranges) {
-                const double value = static_cast<double>(expected.next()) * range.scale + range.offset;
-                caption += range.label + numbers.text(value);
-                if (std::string(row.prefix) == "Mira   " && range.scale == 1) {
-                    EXPECT_LT(value, 0);  // random Mira a is never positive
-                }
-            }
-            Started s(seed);
-            s.resetAt(1);
-            (s.form.*row.command)();
-            EXPECT_TRUE(s.platform.prompts.empty());
-            EXPECT_EQ(s.platform.captions.at(row.ranges.size()), caption);
-        }
-    }
-}
-
 // One colour per pass: Dust draws one more number per step, Comet two per orbit.
 TEST(ClassicMaps, PassLengthsAndOneColourPerPass)
 {
     struct Row {
-        const char* name;
+        const Figure& figure;
         size_t passLength;
         int drawsPerPass;
     };
-    const Row rows[] = {{"Martin", 10000, 0}, {"Mira", 1000, 0},    {"Gingerbread", 5000, 0},
-                        {"Crown", 1000, 0},   {"Creature", 1000, 0}, {"Diamond", 5000, 0},
-                        {"Dust", 5000, 5000}};
+    const Row rows[] = {{kFigures[0], 10000, 0}, {kFigures[1], 1000, 0}, {kFigures[2], 5000, 0},
+                        {kFigures[3], 1000, 0},  {kFigures[5], 1000, 0}, {kFigures[6], 5000, 0},
+                        {kFigures[7], 5000, 5000}};
     const uint32_t seed = 8080;
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        for (const Figure& f : kFigures) {
-            if (std::string(f.name) != row.name)
-                continue;
-            Started s(seed);
-            s.userMode();
-            answerDefaults(s, f);
-            const uint64_t steps = 2 * row.passLength + 3;
-            s.resetAt(steps);
-            (s.form.*f.command)();
-            EXPECT_EQ(s.platform.doEventsCalls, steps);
-            ASSERT_EQ(s.platform.pointCount, 2 * steps);
-            expectPasses(s.platform, row.passLength, passColours(seed, 0, row.drawsPerPass, 3));
-        }
+        SCOPED_TRACE(row.figure.name);
+        Started s(seed);
+        s.userMode();
+        answerDefaults(s, row.figure);
+        const uint64_t steps = 2 * row.passLength + 3;
+        s.resetAt(steps);
+        (s.form.*row.figure.command)();
+        EXPECT_EQ(s.platform.doEventsCalls, steps);
+        ASSERT_EQ(s.platform.pointCount, 2 * steps);
+        expectPasses(s.platform, row.passLength, passColours(seed, 0, row.drawsPerPass, 3));
     }
 }
 
@@ -385,7 +331,9 @@ TEST(ClassicMaps, CometWithATooLargeFreezesEveryOrbitAtItsStart)
     }
 }
 
-TEST(ClassicMaps, AnswersThatDoNotConvertKeepTheFields)
+// An answer that does not convert keeps the field; the other prompts still come
+// and the figure is drawn with the values in use.
+TEST(MapFigures, AnswersThatDoNotConvertKeepTheFields)
 {
     struct Row {
         Command command;
@@ -393,10 +341,16 @@ TEST(ClassicMaps, AnswersThatDoNotConvertKeepTheFields)
         const char* caption;
     };
     const Row rows[] = {
+        {&Form::mnuHop1_Click, {"abc", "", "1e999"}, "Hopalong(1)      a = 0.25   b = -0.5   c = 0.125"},
+        {&Form::mnuHop4_Click, {"", "0.75", "x1"}, "Tetras      a = 0.25   b = 0.75   c = 0.125"},
+        {&Form::mnu3P4_Click, {"1e999", "abc", "-7"}, "Starburst      a = 0.25   b = -0.5   c = -7"},
+        {&Form::mnuE1_Click, {"abc", "", "1e999", "0.5"}, "Eqn(1)    a = 0.25  b = -0.5  c = 0.125  d = 0.5"},
+        {&Form::mnuE8B_Click, {"3", "1.2.3", "", "x"}, "Eqn(8B)    a = 3  b = -0.5  c = 0.125  d = -2"},
         {&Form::mnuCrown_Click, {"abc", "", "1e999", "2"}, "Crown      a = 0.25   b = -0.5   x = 3   y = 2"},
         {&Form::mnuMira_Click, {"0.5", "twelve"}, "Mira      a = 0.5   y = -1.5"},
         {&Form::mnuDIA_Click, {"", "7", ""}, "Diamond    a = 0.25  b = 7  c = 0.125"},
         {&Form::mnuDust_Click, {"1e999"}, "Dust    r = 0.375"},
+        {&Form::mnuTree_Click, {"--1", "0.6"}, "Tree      ax = 0.875   bx = 0.6"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.caption);
@@ -405,7 +359,9 @@ TEST(ClassicMaps, AnswersThatDoNotConvertKeepTheFields)
         s.form.a = 0.25;
         s.form.b = -0.5;
         s.form.c = 0.125;
+        s.form.d = -2;
         s.form.r = 0.375;
+        s.form.p1 = 0.875f;
         s.form.x = 3;
         s.form.y = -1.5;
         for (const char* answer : row.answers)
@@ -415,26 +371,8 @@ TEST(ClassicMaps, AnswersThatDoNotConvertKeepTheFields)
         EXPECT_EQ(s.platform.prompts.size(), row.answers.size());
         EXPECT_EQ(s.platform.captions.at(row.answers.size()), row.caption);
         EXPECT_EQ(s.platform.doEventsCalls, 1u);
+        EXPECT_TRUE(s.platform.boxes.empty());
     }
-}
-
-// Creature with a huge a overflows at once; it runs on without drawing until RESET.
-TEST(ClassicMaps, CreatureThatOverflowsRunsOnUntilReset)
-{
-    Started s;
-    s.userMode();
-    s.answers({"1e300", "0.28"});
-    s.traceUntilReset(&FigureState::x, &FigureState::y, 2500);
-    s.form.mnuCreature_Click();
-    EXPECT_EQ(s.platform.doEventsCalls, 2500u);
-    bool overflowed = false;
-    for (const Traced& t : s.trace)
-        overflowed = overflowed || !std::isfinite(t.u) || !std::isfinite(t.v);
-    EXPECT_TRUE(overflowed);
-    expectFinitePoints(s.platform);
-    EXPECT_LT(s.platform.pointsOn(Surface::Window).size(), 10u);
-    EXPECT_EQ(s.form.stopFlag, 0);
-    EXPECT_EQ(s.form.x, 0);
 }
 
 }  // namespace

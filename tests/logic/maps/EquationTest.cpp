@@ -146,26 +146,6 @@ TEST(EquationFamily, Eqn4HoldsWInSinglePrecisionAndRestartsItOnEveryCall)
     }
 }
 
-// b = 0 and a step from y = 0: Sgn(0) / Sqr(0) is 0/0. The orbit goes on with
-// non-finite values, nothing more can be placed, and RESET still ends it.
-TEST(EquationFamily, Eqn8BDividesZeroByZeroAndRunsOnUntilReset)
-{
-    Started s;
-    s.userMode();
-    s.answers({"0.915", "0", "4.574", "-0.0258"});
-    s.traceUntilReset(&FigureState::xNew, &FigureState::yNew, 500);
-    s.form.mnuE8B_Click();
-    ASSERT_EQ(s.trace.size(), 500u);
-    EXPECT_EQ(s.trace[0].u, 0.915);
-    EXPECT_TRUE(std::isnan(s.trace[0].v));
-    EXPECT_TRUE(std::isnan(s.trace[499].u));
-    EXPECT_EQ(s.platform.doEventsCalls, 500u);
-    EXPECT_TRUE(s.platform.points().empty());
-    EXPECT_EQ(s.form.stopFlag, 0);
-    EXPECT_EQ(s.form.y, 0);
-    EXPECT_EQ(s.platform.currentCaption, "");
-}
-
 TEST(EquationFamily, RandomParametersInOrderAndPassesOf10000InOneColour)
 {
     const uint32_t seed = 2024;
@@ -194,34 +174,6 @@ TEST(EquationFamily, RandomParametersInOrderAndPassesOf10000InOneColour)
         (run.form.*m.command)();
         ASSERT_EQ(run.platform.pointCount, 2 * steps);
         expectPasses(run.platform, 10000, passColours(seed, 0, 0, 3));
-    }
-}
-
-TEST(EquationFamily, AnswersThatDoNotConvertKeepTheFields)
-{
-    struct Row {
-        const Member* member;
-        const char* answers[4];
-        const char* caption;
-    };
-    const Row rows[] = {
-        {&kMembers[0], {"abc", "", "1e999", "0.25"}, "Eqn(1)    a = 1.5  b = -2  c = 0.5  d = 0.25"},
-        {&kMembers[7], {"3", "1.2.3", "", "x"}, "Eqn(8B)    a = 3  b = -2  c = 0.5  d = -0.125"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.member->name);
-        Started s;
-        s.userMode();
-        s.form.a = 1.5;
-        s.form.b = -2;
-        s.form.c = 0.5;
-        s.form.d = -0.125;
-        s.answers({row.answers[0], row.answers[1], row.answers[2], row.answers[3]});
-        s.resetAt(1);
-        (s.form.*row.member->command)();
-        EXPECT_EQ(s.platform.prompts.size(), 4u);
-        EXPECT_EQ(s.platform.captions.at(4), row.caption);
-        EXPECT_EQ(s.platform.doEventsCalls, 1u);
     }
 }
 

@@ -211,85 +211,62 @@ TEST(ThreeplyFamily, RandomParametersInOrderAndPassesOf10000InOneColour)
         checkRandomParametersAndPasses(m, 200, -100, 31337);
 }
 
-// An answer that does not convert keeps the field; the other prompts still come.
-TEST(HopalongAndThreeply, AnswersThatDoNotConvertKeepTheFields)
-{
-    struct Row {
-        const Member* member;
-        const char* answers[3];
-        const char* caption;
-    };
-    const Row rows[] = {
-        {&kHopalong[0], {"abc", "", "1e999"}, "Hopalong(1)      a = 0.25   b = -0.5   c = 0.75"},
-        {&kHopalong[4], {"", "0.125", "x1"}, "Tetras      a = 0.25   b = 0.125   c = 0.75"},
-        {&kThreeply[2], {"1e999", "abc", "-7"}, "Starburst      a = 0.25   b = -0.5   c = -7"},
-        {&kThreeply[6], {"--1", "", ""}, "Threeply-Cos      a = 0.25   b = -0.5   c = 0.75"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.member->name);
-        Started s;
-        s.userMode();
-        s.form.a = 0.25;
-        s.form.b = -0.5;
-        s.form.c = 0.75;
-        s.answers({row.answers[0], row.answers[1], row.answers[2]});
-        s.resetAt(2);
-        (s.form.*row.member->command)();
-        EXPECT_EQ(s.platform.prompts.size(), 3u);
-        EXPECT_EQ(s.platform.captions.at(3), row.caption);
-        EXPECT_EQ(s.platform.doEventsCalls, 2u);  // the figure was drawn all the same
-        EXPECT_TRUE(s.platform.boxes.empty());
-    }
-}
-
 // Orbits that leave every range, or divide by zero, run on with non-finite
 // values, draw nothing that cannot be placed, and stop at RESET.
-TEST(HopalongAndThreeply, RunawayAndDividingOrbitsRunUntilReset)
+TEST(MapFigures, RunawayAndDividingOrbitsRunUntilReset)
 {
+    const auto diverges = [](const std::vector<Traced>& t) {
+        bool left = false;
+        for (const Traced& p : t)
+            left = left || !std::isfinite(p.u) || std::fabs(p.u) > 1e200;
+        EXPECT_TRUE(left);
+    };
     struct Row {
         const char* name;
         Command command;
-        const char* answers[3];
+        std::vector<const char*> answers;
         std::function<void(const std::vector<Traced>&)> check;
+        size_t maxPoints;  // points that can still be placed
     };
     const Row rows[] = {
-        {"Hop1 a = 1e300", &Form::mnuHop1_Click, {"1e300", "-0.565", "-0.117"},
-         [](const std::vector<Traced>& t) { EXPECT_EQ(t[0].v, 1e300); }},
-        {"Starburst huge", &Form::mnu3P4_Click, {"1e300", "1e300", "1e300"},
-         [](const std::vector<Traced>& t) {
-             bool left = false;
-             for (const Traced& p : t)
-                 left = left || !std::isfinite(p.u) || std::fabs(p.u) > 1e200;
-             EXPECT_TRUE(left);
-         }},
+        {"Hop1 a = 1e300", &Form::mnuHop1_Click, {"1e300", "-0.565", "-0.117"}, diverges, 10},
+        {"Starburst huge", &Form::mnu3P4_Click, {"1e300", "1e300", "1e300"}, diverges, 10},
+        {"Creature a = 1e300", &Form::mnuCreature_Click, {"1e300", "0.28"}, diverges, 10},
         // From the origin with c = 0 the root is 0 and Sgn(0) / 0 is not a number.
         {"Tetras 0/0", &Form::mnuHop4_Click, {"0.845", "0.976", "0"},
          [](const std::vector<Traced>& t) {
              EXPECT_TRUE(std::isnan(t[0].u));
              EXPECT_EQ(t[0].v, 0.845);
-         }},
+         }, 0},
         // (0,0) -> (0,1) -> (1,1); from (1,1) b x - c = 0, so xNew = 1 - 1/0.
         {"Tetras 1/0", &Form::mnuHop4_Click, {"1", "1", "1"},
          [](const std::vector<Traced>& t) {
-             EXPECT_EQ(t[0].u, 0);
              EXPECT_EQ(t[1].u, 1);
              EXPECT_EQ(t[2].u, -INFINITY);
              EXPECT_EQ(t[2].v, 0);
              EXPECT_EQ(t[3].v, INFINITY);  // a - x with x = -infinity
-         }},
+         }, 2},
+        // b = 0 and a step from y = 0: Sgn(0) / Sqr(0) is 0/0.
+        {"Eqn 8B 0/0", &Form::mnuE8B_Click, {"0.915", "0", "4.574", "-0.0258"},
+         [](const std::vector<Traced>& t) {
+             EXPECT_EQ(t[0].u, 0.915);
+             EXPECT_TRUE(std::isnan(t[0].v));
+             EXPECT_TRUE(std::isnan(t.back().u));
+         }, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         Started s;
         s.userMode();
-        s.answers({row.answers[0], row.answers[1], row.answers[2]});
+        for (const char* answer : row.answers)
+            s.platform.answer(std::string(answer));
         s.traceUntilReset(&FigureState::xNew, &FigureState::yNew, 3000);
         (s.form.*row.command)();
         EXPECT_EQ(s.platform.doEventsCalls, 3000u);
         ASSERT_EQ(s.trace.size(), 3000u);
         row.check(s.trace);
         expectFinitePoints(s.platform);
-        EXPECT_LT(s.platform.pointsOn(Surface::Window).size(), 3000u);
+        EXPECT_LE(s.platform.pointsOn(Surface::Window).size(), row.maxPoints);
         EXPECT_EQ(s.form.stopFlag, 0);
         EXPECT_EQ(s.form.x, 0);
         EXPECT_EQ(s.platform.currentCaption, "");

@@ -1,0 +1,46 @@
+// Keeping a figure: Save writes pic1 as a bitmap chosen in the save dialog, and
+// Enter appends the caption to "ss_save.txt".
+#include "app/Form.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr int32_t kSaveDialogFlags = 2097158;  // confirm overwriting, no read-only box, long names
+
+}  // namespace
+
+void Form::mnuSave_Click()
+{
+    SaveDialogRequest request;
+    request.filter = "Bitmap|*.BMP";
+    request.defaultExtension = "BMP";
+    request.flags = kSaveDialogFlags;
+    const auto path = platform_.saveFileDialog(request);
+
+    MessageBoxRequest message;
+    message.icon = MessageBoxRequest::Icon::Exclamation;
+    if (!path) {
+        message.text = "Image not saved!";
+        platform_.messageBox(message);
+        return;
+    }
+    // A write that fails is told, never taken for a success.
+    if (const auto failure = platform_.savePicture(*path)) {
+        message.text = "Image not saved to \"" + *path + "\":\r\n" + *failure;
+        platform_.messageBox(message);
+    }
+}
+
+void Form::AppendCaption()
+{
+    // A handle of its own: a study's open number file is not disturbed.
+    TextFile file;
+    file.openForAppend("ss_save.txt");
+    file.writeLine();
+    file.writeLine(platform_.caption());
+    file.writeLine();
+    file.close();
+}
+
+}  // namespace quillon

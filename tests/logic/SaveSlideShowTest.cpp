@@ -1,0 +1,316 @@
+// Save, the caption file and the slide show over the scripted platform.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "app/CommandTables.h"
+#include "app/Form.h"
+#include "runtime/Numeric.h"
+#include "support/ScriptedPlatform.h"
+
+namespace quillon {
+namespace {
+
+using testing::ScriptedPlatform;
+using testing::SurfaceOp;
+
+class InTempDirectory {
+public:
+    InTempDirectory()
+        : previous_(std::filesystem::current_path()),
+          dir_(std::filesystem::temp_directory_path() /
+               ("quillon-save-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++)))
+    {
+        std::filesystem::create_directories(dir_);
+        std::filesystem::current_path(dir_);
+    }
+    ~InTempDirectory()
+    {
+        std::filesystem::current_path(previous_);
+        std::filesystem::remove_all(dir_);
+    }
+    std::string read(const char* name) const
+    {
+        std::ifstream in(dir_ / name, std::ios::binary);
+        std::stringstream content;
+        content << in.rdbuf();
+        return content.str();
+    }
+
+private:
+    static inline int counter_ = 0;
+    std::filesystem::path previous_, dir_;
+};
+
+struct Started {
+    InTempDirectory dir;
+    ScriptedPlatform platform;
+    Form form{platform};
+    Started()
+    {
+        form.Form_Load();
+        form.rnd().reseed(2024);
+    }
+};
+
+TEST(Save, DialogSettingsCancelAndFailure)
+{
+    Started s;
+    s.platform.saveAnswers.push_back("/tmp/figure.BMP");
+    s.form.Form_KeyDown(keys::Space, 0);
+    ASSERT_EQ(s.platform.saveDialogs.size(), 1u);
+    EXPECT_EQ(s.platform.saveDialogs[0].filter, "Bitmap|*.BMP");
+    EXPECT_EQ(s.platform.saveDialogs[0].defaultExtension, "BMP");
+    EXPECT_EQ(s.platform.saveDialogs[0].flags, 2097158);
+    EXPECT_EQ(s.platform.savedPictures, std::vector<std::string>{"/tmp/figure.BMP"});
+    EXPECT_TRUE(s.platform.boxes.empty());
+
+    s.form.mnuSave_Click();  // cancelled
+    ASSERT_EQ(s.platform.boxes.size(), 1u);
+    EXPECT_EQ(s.platform.boxes[0].text, "Image not saved!");
+    EXPECT_EQ(s.platform.boxes[0].icon, MessageBoxRequest::Icon::Exclamation);
+    EXPECT_EQ(s.platform.boxes[0].buttons, MessageBoxRequest::Buttons::Ok);
+    EXPECT_EQ(s.platform.boxes[0].title, "");  // the program's name
+    EXPECT_EQ(s.platform.savedPictures.size(), 1u);
+
+    // A write that fails says so, naming the file and the reason.
+    s.platform.saveAnswers.push_back("/no/such/dir/x.BMP");
+    s.platform.saveFailure = "No such file or directory";
+    s.form.mnuSave_Click();
+    ASSERT_EQ(s.platform.boxes.size(), 2u);
+    EXPECT_NE(s.platform.boxes[1].text.find("/no/such/dir/x.BMP"), std::string::npos);
+    EXPECT_NE(s.platform.boxes[1].text.find("No such file or directory"), std::string::npos);
+}
+
+TEST(Save, DuringADrawingTheDrawingGoesOn)
+{
+    Started s;
+    s.platform.at(10, [&] {
+        s.platform.saveAnswers.push_back("henon.BMP");
+        s.form.Form_KeyDown(keys::Space, 0);
+    });
+    s.platform.at(30, [&] { s.form.mnuReset_Click(); });
+    s.form.mnuHenon_Click();
+    EXPECT_EQ(s.platform.savedPictures.size(), 1u);
+    EXPECT_EQ(s.platform.doEventsCalls, 30u);
+}
+
+TEST(CaptionFile, EnterAppendsBlankCaptionBlank)
+{
+    Started s;
+    s.platform.setCaption("Henon      a = 1.4   b = 0.3");
+    for (int k = 0; k < 3; ++k)
+        s.form.Form_KeyDown(keys::Enter, 0);
+    const std::string block = "\r\nHenon      a = 1.4   b = 0.3\r\n\r\n";
+    EXPECT_EQ(s.dir.read("ss_save.txt"), block + block + block);
+
+    s.form.mnuReset_Click();
+    s.form.Form_KeyDown(keys::Enter, 0);
+    EXPECT_EQ(s.dir.read("ss_save.txt"), block + block + block + "\r\n\r\n\r\n");
+}
+
+TEST(CaptionFile, EnterWhileAStudyHoldsItsFileOpen)
+{
+    Started s;
+    s.form.randomMode = 1;
+    s.platform.answer("2");
+    s.platform.answer("0.5");
+    s.platform.answerBox(MessageBoxAnswer::Yes);
+    s.platform.at(2, [&] { s.form.Form_KeyDown(keys::Enter, 0); });
+    s.platform.at(3, [&] { s.form.mnuFIX_Click(); });
+    s.form.mnuLOG_Click();
+    EXPECT_EQ(s.dir.read("ss_save.txt"),
+              "\r\nLogistic Equation: y = a * x * (1 - x)    a = 2   x = 0.5   y = 0.5\r\n\r\n");
+    std::string log = "\r\nLogistic Equation\r\na = 2\r\nx = 0.5\r\n\r\n";
+    for (int k = 0; k < 10; ++k)
+        log += "X = 0.5   Y = 0.5\r\n";
+    EXPECT_EQ(s.dir.read("Log_Eqn.txt"), log + "\r\n");
+}
+
+// --- slide show ---
+
+// Ticks Timer1 every `period` DoEvents calls, as the ten-second timer would.
+void tickEvery(ScriptedPlatform& platform, Form& form, uint64_t period)
+{
+    platform.onEveryCall([&platform, &form, period] {
+        if (platform.doEventsCalls % period == 0)
+            form.Timer1_Timer();
+    });
+}
+
+// The figure a caption belongs to, by its prefix.
+std::string figureOf(const std::string& caption)
+{
+    std::string name = caption.substr(0, caption.find("   "));
+    while (!name.empty() && name.back() == ' ')
+        name.pop_back();
+    return name;
+}
+
+TEST(SlideShow, SlidesFollowRndAndComeFromTheTable)
+{
+    Started s;
+    Rnd expected(2024);
+    const int first = static_cast<int>(Int(expected.next() * 28.0f) + 1.0f);
+    const std::map<int, std::string> prefixes = {
+        {1, "Comet"}, {2, "Crown"}, {3, "Martin"}, {4, "Mira"}, {5, "LORENZ  ORBITS (XY)"},
+        {6, "Eqn(1)"}, {7, "Eqn(2)"}, {8, "Eqn(3)"}, {9, "Eqn(4)"}, {10, "Eqn(5)"}, {11, "Eqn(8)"},
+        {12, "Eqn(8A)"}, {13, "Eqn(8B)"}, {14, "Hopalong(1)"}, {15, "Hopalong(2)"},
+        {16, "Hopalong(3)"}, {17, "Tetras"}, {18, "Hopalong(4)"}, {19, "Threeply"},
+        {20, "Threeply-2"}, {21, "Starburst"}, {22, "X-Ply"}, {23, "Threeply-3"},
+        {24, "Threeply-Sin"}, {25, "Threeply-Cos"}, {26, "Diamond"}, {27, "LORENZ  ORBITS (XZ)"},
+        {28, "LORENZ  ORBITS (YZ)"}};
+
+    s.platform.recordPoints = false;
+    s.platform.menuCaptions["mnuChoice"] = "User Input";
+    s.form.randomMode = 1;
+    tickEvery(s.platform, s.form, 50);
+    std::set<std::string> seen;
+    int slides = 0;
+    size_t captionsSeen = 0;
+    s.platform.at(1, [&] {
+        // Inside the first slide: the menus of a running show.
+        EXPECT_TRUE(s.platform.menuVisible["mnuSSOff"]);
+        EXPECT_FALSE(s.platform.menuVisible["mnuSS"]);
+        EXPECT_FALSE(s.platform.menuVisible["mnuChoice"]);
+        EXPECT_TRUE(s.platform.timerEnabled[TimerId::Timer1]);
+        EXPECT_EQ(s.form.randomMode, 0);
+        EXPECT_TRUE(s.platform.prompts.empty());
+        std::string caption = s.platform.currentCaption;
+        EXPECT_EQ(caption.rfind(prefixes.at(first), 0), 0u) << caption;
+    });
+    s.platform.onEveryCall([&] {
+        if (s.platform.doEventsCalls % 50 == 0) {
+            s.form.Timer1_Timer();
+            for (; captionsSeen < s.platform.captions.size(); ++captionsSeen) {
+                const std::string& caption = s.platform.captions[captionsSeen];
+                if (!caption.empty())
+                    seen.insert(figureOf(caption));
+            }
+            if (++slides == 3000)
+                s.form.Form_KeyDown(keys::F10, 0);
+        }
+    });
+    s.form.Form_KeyDown(keys::F9, 0);
+
+    std::set<std::string> all;
+    for (const auto& [n, prefix] : prefixes)
+        all.insert(figureOf(prefix + "   "));
+    EXPECT_EQ(seen, all);  // every one of the 28 and nothing else
+    EXPECT_EQ(s.platform.menuCaptions["mnuChoice"], "User Input");  // not touched by the show
+    EXPECT_EQ(s.form.randomMode, 0);
+    EXPECT_TRUE(s.platform.menuVisible["mnuSS"]);
+    EXPECT_TRUE(s.platform.menuVisible["mnuChoice"]);
+    EXPECT_FALSE(s.platform.menuVisible["mnuSSOff"]);
+    EXPECT_FALSE(s.platform.timerEnabled[TimerId::Timer1]);
+    EXPECT_EQ(s.form.stopFlag, 0);
+    EXPECT_EQ(s.platform.currentCaption, "");
+    EXPECT_EQ(s.form.nestedCommands(), 0);
+}
+
+TEST(SlideShow, EveryTickStartsAFreshSlideAndEscSkipsOne)
+{
+    Started s;
+    s.platform.recordPoints = false;
+    std::vector<uint64_t> slideStarts;
+    size_t captions = 0;
+    s.platform.onEveryCall([&] {
+        if (s.platform.captions.size() != captions) {
+            for (; captions < s.platform.captions.size(); ++captions)
+                if (!s.platform.captions[captions].empty() &&
+                    s.platform.captions[captions].find('=') != std::string::npos &&
+                    (slideStarts.empty() || slideStarts.back() != s.platform.doEventsCalls))
+                    slideStarts.push_back(s.platform.doEventsCalls);
+        }
+    });
+    s.platform.at(100, [&] { s.form.Timer1_Timer(); });
+    s.platform.at(150, [&] {
+        // Each slide starts from a clean state: the reset zeroed the point.
+        s.form.Form_KeyDown(keys::Escape, 0);
+    });
+    s.platform.at(170, [&] { s.form.Form_KeyDown(keys::F10, 0); });
+    s.form.mnuSS_Click();
+    // Three slides: the first until the tick, the second until Esc, the third until F10.
+    EXPECT_EQ(slideStarts.size(), 3u);
+    EXPECT_EQ(s.platform.doEventsCalls, 170u);
+    EXPECT_EQ(s.form.ssStop, 1);
+}
+
+TEST(SlideShow, ResetBeforeTheShowAndF10WithoutAShow)
+{
+    {
+        // A pending reset request: the first iteration draws nothing, then slides run.
+        Started s;
+        s.form.mnuReset_Click();
+        s.platform.at(20, [&] { s.form.mnuSSOff_Click(); });
+        s.form.mnuSS_Click();
+        EXPECT_EQ(s.platform.doEventsCalls, 20u);
+        EXPECT_EQ(s.form.stopFlag, 0);
+    }
+    {
+        // F10 with no show: a RESET, random mode, ssStop set; the next F9 starts normally.
+        Started s;
+        s.form.randomMode = 1;
+        s.platform.setCaption("Henon");
+        s.form.Form_KeyDown(keys::F10, 0);
+        EXPECT_EQ(s.form.ssStop, 1);
+        EXPECT_EQ(s.form.stopFlag, 1);
+        EXPECT_EQ(s.form.randomMode, 0);
+        EXPECT_EQ(s.platform.currentCaption, "");
+        EXPECT_FALSE(s.platform.menuVisible["mnuSSOff"]);
+        s.platform.at(10, [&] { s.form.mnuSSOff_Click(); });
+        s.form.Form_KeyDown(keys::F9, 0);
+        EXPECT_EQ(s.platform.doEventsCalls, 10u);  // slides ran again
+    }
+    {
+        // F9 during a show starts a second, nested show. F10 ends the inner one;
+        // the outer slide, its timer off, then runs until Esc ends it and the show.
+        Started s;
+        int deepest = 0;
+        s.platform.onEveryCall([&] { deepest = std::max(deepest, s.form.nestedCommands()); });
+        s.platform.at(5, [&] { s.form.Form_KeyDown(keys::F9, 0); });
+        s.platform.at(30, [&] { s.form.Form_KeyDown(keys::F10, 0); });
+        s.platform.at(40, [&] {
+            EXPECT_EQ(s.form.nestedCommands(), 2);
+            s.form.Form_KeyDown(keys::Escape, 0);
+        });
+        s.form.Form_KeyDown(keys::F9, 0);
+        EXPECT_EQ(deepest, 4);  // show, slide, show, slide
+        EXPECT_EQ(s.platform.doEventsCalls, 40u);
+        EXPECT_EQ(s.form.nestedCommands(), 0);
+    }
+}
+
+TEST(SlideShow, ManySlidesKeepOneCallDepth)
+{
+    Started s;
+    s.platform.recordPoints = false;
+    s.platform.budget = 50'000'000;
+    int slides = 0, deepest = 0;
+    const char* shallowest = nullptr;
+    const char* deepestFrame = nullptr;
+    s.platform.onEveryCall([&] {
+        char here;
+        if (!shallowest || &here > shallowest)
+            shallowest = &here;
+        if (!deepestFrame || &here < deepestFrame)
+            deepestFrame = &here;
+        deepest = std::max(deepest, s.form.nestedCommands());
+        if (s.platform.doEventsCalls % 3 == 0) {
+            s.form.Timer1_Timer();
+            if (++slides == 100000)
+                s.form.mnuSSOff_Click();
+        }
+    });
+    s.form.mnuSS_Click();
+    EXPECT_EQ(slides, 100000);
+    EXPECT_EQ(deepest, 2);  // the show and its slide, whatever the number of slides
+    EXPECT_LT(shallowest - deepestFrame, 4096);
+}
+
+}  // namespace
+}  // namespace quillon
