@@ -102,14 +102,25 @@ Form::OpenFile::OpenFile(Form& form, const std::string& path, bool wanted)
     : form_(form), wanted_(wanted)
 {
     form_.openFiles_.push_back(&file_);
-    if (wanted_)
-        file_.openForAppend(path);
+    // A file that cannot be opened is told once; the study goes on without it.
+    if (wanted_ && !file_.openForAppend(path)) {
+        wanted_ = false;
+        form_.tellFileFailure(path, file_.lastError());
+    }
 }
 
 Form::OpenFile::~OpenFile()
 {
     file_.close();
     std::erase(form_.openFiles_, &file_);
+}
+
+void Form::tellFileFailure(const std::string& path, const std::string& reason)
+{
+    MessageBoxRequest message;
+    message.icon = MessageBoxRequest::Icon::Exclamation;
+    message.text = "Cannot write to \"" + path + "\":\r\n" + reason;
+    platform_.messageBox(message);
 }
 
 void Form::closeOpenFiles()

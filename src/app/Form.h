@@ -186,6 +186,8 @@ public:
         bool wanted_;
     };
     void closeOpenFiles();
+    // Tells the user that a file could not be written, and why.
+    void tellFileFailure(const std::string& path, const std::string& reason);
 
     // The run protocol, shared by every map figure: the command handler's shape
     // and the drawing routine's shape.

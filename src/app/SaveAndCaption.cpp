@@ -35,12 +35,13 @@ void Form::mnuSave_Click()
 void Form::AppendCaption()
 {
     // A handle of its own: a study's open number file is not disturbed.
+    // A failure is told rather than taken for a success.
+    const char* path = "ss_save.txt";
     TextFile file;
-    file.openForAppend("ss_save.txt");
-    file.writeLine();
-    file.writeLine(platform_.caption());
-    file.writeLine();
-    file.close();
+    const bool written = file.openForAppend(path) && file.writeLine() &&
+                         file.writeLine(platform_.caption()) && file.writeLine() && file.close();
+    if (!written)
+        tellFileFailure(path, file.lastError());
 }
 
 }  // namespace quillon

@@ -22,9 +22,14 @@ public:
     bool writeLine(const std::string& text = std::string());
     // Flushes and closes; closing a file that is not open does nothing.
     bool close();
+    // Why the last statement that failed did so, in the system's words.
+    const std::string& lastError() const { return lastError_; }
 
 private:
+    bool failed();
+
     std::FILE* file_ = nullptr;
+    std::string lastError_;
 };
 
 }  // namespace quillon

@@ -16,191 +16,17 @@
 # again, up to $max_attempts times, until one draws a real attractor.
 set -euo pipefail
 
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
 max_attempts=10
 min_attractor_pixels=200   # a real attractor colours thousands of pixels within a second
 escaped_below=20           # an orbit that escaped at once leaves only a few points behind
 
-initial_caption="QUILLON.$(printf '%71s' '')Study your math  -  it's the key to the Universe!"
 henon_prefix="Henon      a = "
 
-step() { printf '[e2e] %s\n' "$*"; }
-
-work=""
-xvfb_pid=""
-app_pid=""
-keep_work=0
-
-fail() {
-    printf '[e2e] FAIL: %s\n' "$*" >&2
-    if [[ -n "$work" && -s "$work/quillon.log" ]]; then
-        printf '[e2e] program output:\n' >&2
-        sed 's/^/[e2e]   /' "$work/quillon.log" >&2
-    fi
-    if [[ -n "$work" ]]; then
-        keep_work=1
-        printf '[e2e] screenshots and logs kept in %s\n' "$work" >&2
-    fi
-    exit 1
-}
-
-cleanup() {
-    local status=$?
-    if [[ -n "$app_pid" ]] && kill -0 "$app_pid" 2>/dev/null; then
-        kill "$app_pid" 2>/dev/null || true
-        wait "$app_pid" 2>/dev/null || true
-    fi
-    if [[ -n "$xvfb_pid" ]] && kill -0 "$xvfb_pid" 2>/dev/null; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
-    if [[ -n "$work" && "$keep_work" -eq 0 ]]; then
-        rm -rf "$work"
-    fi
-    exit "$status"
-}
-trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
-
-[[ $# -eq 1 ]] || fail "usage: $0 path/to/quillon"
-[[ -x "$1" ]] || fail "program not found or not executable: $1"
-binary=$(realpath "$1")
-app_name=$(basename "$binary")
-
-for tool in Xvfb xdotool xdpyinfo xprop xwininfo import convert; do
-    command -v "$tool" >/dev/null || fail "missing tool: $tool (run scripts/setup.sh)"
-done
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/quillon-e2e.XXXXXX")
-
-# --- X server -----------------------------------------------------------------
-
-start_xvfb() {
-    local n
-    for n in $(seq 91 140); do
-        [[ -e "/tmp/.X$n-lock" || -e "/tmp/.X11-unix/X$n" ]] && continue
-        # -noreset: by default the server resets when its last client leaves,
-        # and the program's connection could land in the middle of that reset
-        # right after xdpyinfo has gone.
-        Xvfb ":$n" -nolisten tcp -noreset -screen 0 1280x1024x24 >"$work/xvfb.log" 2>&1 &
-        xvfb_pid=$!
-        for _ in $(seq 1 100); do
-            if ! kill -0 "$xvfb_pid" 2>/dev/null; then
-                break  # lost the race for this display number: try the next one
-            fi
-            if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
-                export DISPLAY=":$n"
-                return 0
-            fi
-            sleep 0.1
-        done
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-        xvfb_pid=""
-    done
-    fail "could not start Xvfb on any display from :91 to :140"
-}
-
-step "starting Xvfb"
+e2e_init "$@"
 start_xvfb
-step "Xvfb answers on $DISPLAY"
-
-# --- helpers --------------------------------------------------------------------
-
-app_alive() {
-    kill -0 "$app_pid" 2>/dev/null || fail "the program has exited"
-}
-
-x() {
-    # Every X call has a deadline, so a stuck call fails the test instead of hanging it.
-    timeout 10 xdotool "$@"
-}
-
-# Sets $caption to the main window's name as X reports it.
-caption=""
-read_caption() {
-    caption=$(x getwindowname "$W") || fail "could not read the main window's name"
-}
-
-# The drawing area: the window's client area below the menu bar.
-area=""
-measure_area() {
-    # shellcheck disable=SC2034  # getwindowgeometry --shell sets all six
-    local X Y WIDTH HEIGHT SCREEN WINDOW
-    eval "$(x getwindowgeometry --shell "$W")"
-    local top=40
-    (( WIDTH > 0 && HEIGHT > top )) || fail "window geometry ${WIDTH}x${HEIGHT} too small"
-    area="${WIDTH}x$((HEIGHT - top))+${X}+$((Y + top))"
-}
-
-# Sets $pixels to the number of pixels in the drawing area that are not black.
-shot_count=0
-pixels=0
-count_coloured_pixels() {
-    shot_count=$((shot_count + 1))
-    local shot="$work/shot-$shot_count.png"
-    timeout 20 import -window root "$shot" || fail "screenshot failed"
-    local count
-    count=$(convert "$shot" -crop "$area" +repage -colorspace Gray -threshold 1% \
-        -precision 15 -format '%[fx:round(mean*w*h)]' info:) || fail "could not measure $shot"
-    [[ "$count" =~ ^[0-9]+$ ]] || fail "unexpected pixel count '$count' from $shot"
-    pixels=$count
-}
-
-# The caption as the program set it. Qt gives X a window name of its own (the
-# application's name) when the caption is empty, but WM_NAME carries the
-# caption unchanged.
-wm_name_is_empty() {
-    local line
-    line=$(timeout 10 xprop -id "$W" -notype WM_NAME) || return 1
-    [[ "$line" == "WM_NAME = " || "$line" == 'WM_NAME = ""' ]]
-}
-
-# --- the program ------------------------------------------------------------------
-
-step "starting $binary in $work"
-mkdir -m 700 "$work/runtime"
-(
-    cd "$work"
-    # A fixed locale keeps the decimal point in the caption a point; without a
-    # desktop's theme, style or scaling the window is Qt's plain 1:1 Fusion one
-    # whatever session the test is started from.
-    exec env -u QT_QPA_PLATFORMTHEME -u QT_STYLE_OVERRIDE -u QT_SCALE_FACTOR \
-        -u QT_SCREEN_SCALE_FACTORS -u QT_AUTO_SCREEN_SCALE_FACTOR -u QT_ENABLE_HIGHDPI_SCALING \
-        -u XDG_CURRENT_DESKTOP -u DESKTOP_SESSION -u WAYLAND_DISPLAY \
-        QT_QPA_PLATFORM=xcb DISPLAY="$DISPLAY" XDG_RUNTIME_DIR="$work/runtime" \
-        LC_ALL=C.UTF-8 LANG=C.UTF-8 "$binary"
-) >"$work/quillon.log" 2>&1 &
-app_pid=$!
-
-# "--name QUILLON" would also find Qt's hidden "Qt Selection Owner for quillon".
-W=""
-for _ in $(seq 1 100); do
-    app_alive
-    W=$(x search --name '^QUILLON\.' 2>/dev/null | head -n 1 || true)
-    if [[ -n "$W" ]] && timeout 10 xwininfo -id "$W" 2>/dev/null | grep -q 'Map State: IsViewable'; then
-        break
-    fi
-    W=""
-    sleep 0.1
-done
-[[ -n "$W" ]] || fail "no visible window named 'QUILLON.' appeared within 10 s"
-step "main window is $W"
-
-read_caption
-[[ "$caption" == "$initial_caption" ]] ||
-    fail "start-up caption is '$caption', expected '$initial_caption'"
-step "start-up caption is right"
-
-# There is no window manager: give the window the keyboard directly.
-x windowfocus --sync "$W" || fail "could not focus the main window"
-measure_area
-step "drawing area is $area"
-
-sleep 0.3
-count_coloured_pixels
-[[ "$pixels" -eq 0 ]] || fail "the drawing area has $pixels coloured pixels before any figure was started"
-step "drawing area is black at start-up"
+start_program
 
 # --- Henon ------------------------------------------------------------------------
 
@@ -268,26 +94,6 @@ step "Henon draws: $drawn coloured pixels"
 
 # --- reset ------------------------------------------------------------------------
 
-step "pressing Escape"
-x key Escape
-sleep 0.5
-app_alive
-
-read_caption
-[[ -z "$caption" || "$caption" == "$app_name" ]] ||
-    fail "after Escape the window is named '$caption', expected an empty caption"
-wm_name_is_empty || fail "after Escape WM_NAME is '$(xprop -id "$W" -notype WM_NAME)', expected empty"
-step "caption is empty"
-
-count_coloured_pixels
-[[ "$pixels" -eq 0 ]] || fail "after Escape the drawing area still has $pixels coloured pixels"
-step "drawing area is black"
-
-# A cleared area that fills again would mean the drawing went on.
-sleep 1
-count_coloured_pixels
-[[ "$pixels" -eq 0 ]] || fail "1 s after Escape the drawing area has $pixels coloured pixels: the drawing did not stop"
-app_alive
-step "drawing has stopped"
+press_escape_and_expect_reset
 
 step "PASS"

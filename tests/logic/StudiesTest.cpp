@@ -629,6 +629,17 @@ TEST(StudiesNested, ANumberFileThatCannotBeOpenedCostsNothing)
     s.form.mnuLOG_Click();
     EXPECT_EQ(s.on(Kind::Circle, Surface::Window).size(), 10u);
     EXPECT_TRUE(std::filesystem::is_directory("Log_Eqn.txt"));
+    // The user is told once, when the study opens the file, and why.
+    ASSERT_EQ(s.platform.boxes.size(), 2u);
+    EXPECT_NE(s.platform.boxes[1].text.find("\"Log_Eqn.txt\""), std::string::npos);
+    EXPECT_NE(s.platform.boxes[1].text.find("Is a directory"), std::string::npos);
+    EXPECT_EQ(s.platform.boxes[1].icon, MessageBoxRequest::Icon::Exclamation);
+
+    // The caption file in a directory's place likewise.
+    std::filesystem::create_directory("ss_save.txt");
+    s.form.AppendCaption();
+    ASSERT_EQ(s.platform.boxes.size(), 3u);
+    EXPECT_NE(s.platform.boxes[2].text.find("\"ss_save.txt\""), std::string::npos);
 }
 
 }  // namespace

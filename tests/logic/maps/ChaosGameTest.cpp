@@ -101,12 +101,14 @@ TEST(ChaosGame, SierpinskiGoesHalfwayToTheDrawnCornerAndStaysInTheTriangle)
             // figure falls into the triangle within a few points.
             const Traced& p = s.trace[k];
             ASSERT_LE(p.v, 199) << k;
-            ASSERT_GE(p.v * 319 + (p.u - 320) * 199, -5880 / std::ldexp(1.0, int(k) + 1) - 1e-9) << k;
+            const double outside = 5880 / std::ldexp(1.0, static_cast<int>(k) + 1);
+            ASSERT_GE(p.v * 319 + (p.u - 320) * 199, -outside - 1e-9) << k;
             ASSERT_GE(p.v * 319 - (p.u - 320) * 199, -1e-9) << k;
         }
         const auto points = s.platform.points();
         ASSERT_FALSE(points.empty());
-        expectPointAt(points[0], canvas(s.trace[0].u, 20, kSW, 10), canvas(s.trace[0].v, 45, kSH, 15));
+        expectPointAt(points[0], canvas(s.trace[0].u, 20, kSW, 10),
+                      canvas(s.trace[0].v, 45, kSH, 15));
     }
     EXPECT_TRUE(seen[0] && seen[1] && seen[2]);
 }
@@ -138,7 +140,8 @@ TEST(ChaosGame, PassLengthsAndOneColourPerPass)
         EXPECT_EQ(s.platform.doEventsCalls, steps);
         ASSERT_EQ(s.platform.pointCount, 2 * steps);
         // One random number per step besides the colour of the pass.
-        expectPasses(s.platform, row.passLength, passColours(seed, 0, static_cast<int>(row.passLength), 3));
+        const int drawsPerPass = static_cast<int>(row.passLength);
+        expectPasses(s.platform, row.passLength, passColours(seed, 0, drawsPerPass, 3));
     }
 }
 
@@ -173,7 +176,8 @@ TEST(ChaosGame, ScorpionAppliesTheMapItsThresholdsPick)
     }
     for (int row = 0; row < 4; ++row)
         EXPECT_GT(used[row], 0) << row;
-    expectPointAt(s.platform.points()[0], canvas(s.trace[0].u, 2400, kSW, 3), canvas(s.trace[0].v, 1200, kSH, 4.5));
+    expectPointAt(s.platform.points()[0], canvas(s.trace[0].u, 2400, kSW, 3),
+                  canvas(s.trace[0].v, 1200, kSH, 4.5));
 }
 
 // Tree: new y = a y - b x + f, new x = c y - d x + e from the old point; the

@@ -1,6 +1,7 @@
 // Martin, Mira, Gingerbread, Crown, Comet, Creature, Diamond and Dust over the
-// scripted platform: prompts and captions, first points, random parameters,
-// passes and colours, Comet's orbits and Dust's two maps.
+// scripted platform: prompts and captions, first points, passes and colours,
+// Comet's orbits and Dust's two maps; and, for map figures of every family,
+// answers that do not convert.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -265,7 +266,8 @@ TEST(ClassicMaps, CometOrbitsEndAfterTheirFirstPointOutsideTheDiamond)
     const double root = std::sqrt(1 - 0.25);
     EXPECT_NEAR(steps[0].x, x0 * 0.5 - (y0 - x0 * x0) * root, 1e-12);
     EXPECT_NEAR(steps[0].y, x0 * root + (y0 - x0 * x0) * 0.5, 1e-12);
-    expectPointAt(s.platform.points()[0], canvas(steps[0].x, 3000, kSW, 2.2), canvas(steps[0].y, 3000, kSH, 2));
+    expectPointAt(s.platform.points()[0], canvas(steps[0].x, 3000, kSW, 2.2),
+                  canvas(steps[0].y, 3000, kSH, 2));
 
     // (6, -4) continues; the next point leaves the diamond and ends the orbit.
     EXPECT_EQ(steps[5].j, 6);
@@ -341,12 +343,17 @@ TEST(MapFigures, AnswersThatDoNotConvertKeepTheFields)
         const char* caption;
     };
     const Row rows[] = {
-        {&Form::mnuHop1_Click, {"abc", "", "1e999"}, "Hopalong(1)      a = 0.25   b = -0.5   c = 0.125"},
+        {&Form::mnuHop1_Click, {"abc", "", "1e999"},
+         "Hopalong(1)      a = 0.25   b = -0.5   c = 0.125"},
         {&Form::mnuHop4_Click, {"", "0.75", "x1"}, "Tetras      a = 0.25   b = 0.75   c = 0.125"},
-        {&Form::mnu3P4_Click, {"1e999", "abc", "-7"}, "Starburst      a = 0.25   b = -0.5   c = -7"},
-        {&Form::mnuE1_Click, {"abc", "", "1e999", "0.5"}, "Eqn(1)    a = 0.25  b = -0.5  c = 0.125  d = 0.5"},
-        {&Form::mnuE8B_Click, {"3", "1.2.3", "", "x"}, "Eqn(8B)    a = 3  b = -0.5  c = 0.125  d = -2"},
-        {&Form::mnuCrown_Click, {"abc", "", "1e999", "2"}, "Crown      a = 0.25   b = -0.5   x = 3   y = 2"},
+        {&Form::mnu3P4_Click, {"1e999", "abc", "-7"},
+         "Starburst      a = 0.25   b = -0.5   c = -7"},
+        {&Form::mnuE1_Click, {"abc", "", "1e999", "0.5"},
+         "Eqn(1)    a = 0.25  b = -0.5  c = 0.125  d = 0.5"},
+        {&Form::mnuE8B_Click, {"3", "1.2.3", "", "x"},
+         "Eqn(8B)    a = 3  b = -0.5  c = 0.125  d = -2"},
+        {&Form::mnuCrown_Click, {"abc", "", "1e999", "2"},
+         "Crown      a = 0.25   b = -0.5   x = 3   y = 2"},
         {&Form::mnuMira_Click, {"0.5", "twelve"}, "Mira      a = 0.5   y = -1.5"},
         {&Form::mnuDIA_Click, {"", "7", ""}, "Diamond    a = 0.25  b = 7  c = 0.125"},
         {&Form::mnuDust_Click, {"1e999"}, "Dust    r = 0.375"},

@@ -1,6 +1,7 @@
 // The hopalong and threeply families over the scripted platform: prompts and
 // captions, the first points from the origin, random parameters, passes and
-// colours, answers that do not convert, and orbits that run away.
+// colours; and, for map figures of every family, orbits that run away or
+// divide by zero.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -55,7 +56,8 @@ const Member kHopalong[] = {
 
 // Threeply members from the origin: (0, a), (a, a), then (third, 0).
 const Member kThreeply[] = {
-    {"Threeply", &Form::mnuThreeply_Click, "3Ply", "Threeply   ", {"83.0781", "-98.0297", "-33.527"},
+    {"Threeply", &Form::mnuThreeply_Click, "3Ply", "Threeply   ",
+     {"83.0781", "-98.0297", "-33.527"},
      "Threeply      a = 83.0781   b = -98.0297   c = -33.527", 5,
      {{0, 83.0781}, {83.0781, 83.0781}, {-32.38472, 0}}},
     {"TP2", &Form::mnu3P2_Click, "3Ply2", "Threeply-2   ", {"85.63", "-10.97", "21.11"},
@@ -90,7 +92,8 @@ void checkPromptsCaptionAndFirstPoints(const Member& m, const char* hint, double
     ASSERT_EQ(s.platform.prompts.size(), 3u);
     const char* names[] = {"(a)", "(b)", "(c)"};
     for (int k = 0; k < 3; ++k) {
-        EXPECT_EQ(s.platform.prompts[k].prompt, std::string("Entre a value for ") + names[k] + hint);
+        const std::string prompt = std::string("Entre a value for ") + names[k] + hint;
+        EXPECT_EQ(s.platform.prompts[k].prompt, prompt);
         EXPECT_EQ(s.platform.prompts[k].title, m.title);
         EXPECT_EQ(s.platform.prompts[k].defaultText, m.defaults[k]);
     }
@@ -191,9 +194,10 @@ void checkRandomParametersAndPasses(const Member& m, double scale, double offset
     (s.form.*m.command)();
     EXPECT_TRUE(s.platform.prompts.empty());
     const NumberFormat numbers;
-    EXPECT_EQ(s.platform.captions.at(3), std::string(m.prefix) + "   a = " + numbers.text(values[0]) +
-                                             "   b = " + numbers.text(values[1]) +
-                                             "   c = " + numbers.text(values[2]));
+    const std::string caption = std::string(m.prefix) + "   a = " + numbers.text(values[0]) +
+                                "   b = " + numbers.text(values[1]) +
+                                "   c = " + numbers.text(values[2]);
+    EXPECT_EQ(s.platform.captions.at(3), caption);
     EXPECT_EQ(s.platform.doEventsCalls, steps);
     ASSERT_EQ(s.platform.pointCount, 2 * steps);  // every point could be placed
     expectPasses(s.platform, 10000, passColours(seed, 3, 0, 3));

@@ -1,0 +1,357 @@
+# Shared helpers of the end-to-end scripts; source it, do not run it.
+#
+#   source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+#   e2e_init "$@"            # checks the arguments and tools, makes the work directory
+#   start_xvfb               # a private X server; exports DISPLAY
+#   start_program            # QUILLON in the work directory; checks the start-up window
+#
+# After start_program: $W is the main window, $area the drawing area as an
+# ImageMagick geometry (WxH+X+Y on the screen) and the window has the keyboard.
+# Any helper that finds something wrong calls fail, which reports, keeps the
+# work directory for a look and ends the script; the EXIT trap stops the
+# program and the X server.
+
+initial_caption="QUILLON.$(printf '%71s' '')Study your math  -  it's the key to the Universe!"
+
+step() { printf '[e2e] %s\n' "$*"; }
+
+work=""
+xvfb_pid=""
+app_pid=""
+keep_work=0
+binary=""
+app_name=""
+
+fail() {
+    printf '[e2e] FAIL: %s\n' "$*" >&2
+    if [[ -n "$work" && -s "$work/quillon.log" ]]; then
+        printf '[e2e] program output:\n' >&2
+        sed 's/^/[e2e]   /' "$work/quillon.log" >&2
+    fi
+    if [[ -n "$work" ]]; then
+        keep_work=1
+        printf '[e2e] screenshots and logs kept in %s\n' "$work" >&2
+    fi
+    exit 1
+}
+
+cleanup() {
+    local status=$?
+    if [[ -n "$app_pid" ]] && kill -0 "$app_pid" 2>/dev/null; then
+        kill "$app_pid" 2>/dev/null || true
+        wait "$app_pid" 2>/dev/null || true
+    fi
+    if [[ -n "$xvfb_pid" ]] && kill -0 "$xvfb_pid" 2>/dev/null; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+    if [[ -n "$work" && "$keep_work" -eq 0 ]]; then
+        rm -rf "$work"
+    fi
+    exit "$status"
+}
+
+# e2e_init path/to/quillon
+e2e_init() {
+    trap cleanup EXIT
+    trap 'exit 130' INT
+    trap 'exit 143' TERM
+
+    [[ $# -eq 1 ]] || fail "usage: $0 path/to/quillon"
+    [[ -x "$1" ]] || fail "program not found or not executable: $1"
+    binary=$(realpath "$1")
+    app_name=$(basename "$binary")
+
+    local tool
+    for tool in Xvfb xdotool xdpyinfo xprop xwininfo import convert cmp od; do
+        command -v "$tool" >/dev/null || fail "missing tool: $tool (run scripts/setup.sh)"
+    done
+
+    work=$(mktemp -d "${TMPDIR:-/tmp}/quillon-e2e.XXXXXX")
+}
+
+# --- X server -----------------------------------------------------------------
+
+start_xvfb() {
+    local n
+    step "starting Xvfb"
+    for n in $(seq 91 140); do
+        [[ -e "/tmp/.X$n-lock" || -e "/tmp/.X11-unix/X$n" ]] && continue
+        # -noreset: by default the server resets when its last client leaves,
+        # and the program's connection could land in the middle of that reset
+        # right after xdpyinfo has gone.
+        Xvfb ":$n" -nolisten tcp -noreset -screen 0 1280x1024x24 >"$work/xvfb.log" 2>&1 &
+        xvfb_pid=$!
+        for _ in $(seq 1 100); do
+            if ! kill -0 "$xvfb_pid" 2>/dev/null; then
+                break  # lost the race for this display number: try the next one
+            fi
+            if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+                export DISPLAY=":$n"
+                step "Xvfb answers on $DISPLAY"
+                return 0
+            fi
+            sleep 0.1
+        done
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+        xvfb_pid=""
+    done
+    fail "could not start Xvfb on any display from :91 to :140"
+}
+
+# --- X calls ------------------------------------------------------------------
+
+app_alive() {
+    kill -0 "$app_pid" 2>/dev/null || fail "the program has exited"
+}
+
+x() {
+    # Every X call has a deadline, so a stuck call fails the test instead of hanging it.
+    timeout 10 xdotool "$@"
+}
+
+is_viewable() {
+    timeout 10 xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'
+}
+
+# There is no window manager: the keyboard goes to whichever window X has
+# given the input focus, so every window is handed the focus before typing.
+focus_window() {
+    x windowfocus --sync "$1" || fail "could not give window $1 the keyboard"
+}
+
+focus_main() {
+    focus_window "$W"
+}
+
+# Sets $caption to the main window's name as X reports it.
+caption=""
+read_caption() {
+    caption=$(x getwindowname "$W") || fail "could not read the main window's name"
+}
+
+# Sets $wm_name to the caption as the program set it. Qt gives X a window name
+# of its own (the application's name) when the caption is empty, but WM_NAME
+# carries the caption unchanged. xprop prints  WM_NAME = "text"  or, for an
+# empty name,  WM_NAME =  ; the captions here hold no quotes or backslashes
+# that xprop would escape.
+wm_name=""
+read_wm_name() {
+    local line
+    line=$(timeout 10 xprop -id "$W" -notype WM_NAME) || fail "could not read WM_NAME of the main window"
+    case "$line" in
+        'WM_NAME = ' | 'WM_NAME = ""') wm_name="" ;;
+        'WM_NAME = "'*'"') wm_name=${line#'WM_NAME = "'}; wm_name=${wm_name%'"'} ;;
+        *) fail "unexpected WM_NAME line from xprop: '$line'" ;;
+    esac
+}
+
+wm_name_is_empty() {
+    read_wm_name
+    [[ -z "$wm_name" ]]
+}
+
+# Fails unless the caption is empty: WM_NAME empty and the name X shows either
+# empty or the application's own.
+expect_empty_caption() {
+    local when=$1
+    read_caption
+    [[ -z "$caption" || "$caption" == "$app_name" ]] ||
+        fail "$when the window is named '$caption', expected an empty caption"
+    wm_name_is_empty || fail "$when WM_NAME is '$wm_name', expected empty"
+}
+
+# --- screenshots ----------------------------------------------------------------
+
+shot=""
+shot_count=0
+take_shot() {
+    shot_count=$((shot_count + 1))
+    shot="$work/shot-$shot_count.png"
+    timeout 20 import -window root "$shot" || fail "screenshot failed"
+}
+
+# The drawing area: the window's client area below the menu bar. The menu bar
+# is light and the drawing area black at start-up, so the first black row at
+# the window's right edge (clear of the menu titles) is where the area begins.
+area=""
+area_x=0
+area_y=0
+area_w=0
+area_h=0
+measure_area() {
+    # shellcheck disable=SC2034  # getwindowgeometry --shell sets all six
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    eval "$(x getwindowgeometry --shell "$W")"
+    (( WIDTH > 20 && HEIGHT > 100 )) || fail "window geometry ${WIDTH}x${HEIGHT} too small"
+    take_shot
+    local rows
+    rows=$(convert "$shot" -crop "1x100+$((X + WIDTH - 4))+$Y" +repage -colorspace Gray -threshold 1% \
+        -depth 8 txt:- | awk -F'[,:]' '/^[0-9]/ { print ($0 ~ /#000000/) ? 0 : 1 }' | tr -d '\n') ||
+        fail "could not read the column at the window's right edge from $shot"
+    [[ "$rows" =~ ^1+0+$ && ${#rows} -eq 100 ]] ||
+        fail "the window's top 100 rows at its right edge are not a light menu bar over a black area (rows: $rows)"
+    local top=${rows%%0*}
+    top=${#top}
+    (( top >= 10 && top <= 60 )) || fail "menu bar of $top rows is implausible"
+    area_x=$X
+    area_y=$((Y + top))
+    area_w=$WIDTH
+    area_h=$((HEIGHT - top))
+    area="${area_w}x${area_h}+${area_x}+${area_y}"
+}
+
+# count_coloured_pixels [WxH+DX+DY]
+# Sets $pixels to the number of pixels that are not black in the drawing area
+# or, given a rectangle relative to the drawing area's top-left, in that part
+# of it, on a fresh screenshot.
+pixels=0
+count_coloured_pixels() {
+    take_shot
+    count_in_shot "${1:-}"
+}
+
+# Like count_coloured_pixels, on the last screenshot.
+count_in_shot() {
+    local crop=$area
+    if [[ -n "${1:-}" ]]; then
+        local re='^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$'
+        [[ "$1" =~ $re ]] || fail "bad rectangle '$1'"
+        crop="${BASH_REMATCH[1]}x${BASH_REMATCH[2]}+$((area_x + BASH_REMATCH[3]))+$((area_y + BASH_REMATCH[4]))"
+    fi
+    local count
+    count=$(convert "$shot" -crop "$crop" +repage -colorspace Gray -threshold 1% \
+        -precision 15 -format '%[fx:round(mean*w*h)]' info:) || fail "could not measure $shot"
+    [[ "$count" =~ ^[0-9]+$ ]] || fail "unexpected pixel count '$count' from $shot"
+    pixels=$count
+}
+
+# --- the program ------------------------------------------------------------------
+
+# Starts the program in the work directory (which is where it writes its
+# files), waits for the main window, checks the start-up caption and the black
+# drawing area, and gives the window the keyboard.
+start_program() {
+    step "starting $binary in $work"
+    mkdir -m 700 "$work/runtime"
+    (
+        cd "$work"
+        # A fixed locale keeps the decimal point in the caption a point; without a
+        # desktop's theme, style or scaling the window is Qt's plain 1:1 Fusion one
+        # whatever session the test is started from.
+        exec env -u QT_QPA_PLATFORMTHEME -u QT_STYLE_OVERRIDE -u QT_SCALE_FACTOR \
+            -u QT_SCREEN_SCALE_FACTORS -u QT_AUTO_SCREEN_SCALE_FACTOR -u QT_ENABLE_HIGHDPI_SCALING \
+            -u XDG_CURRENT_DESKTOP -u DESKTOP_SESSION -u WAYLAND_DISPLAY \
+            QT_QPA_PLATFORM=xcb DISPLAY="$DISPLAY" XDG_RUNTIME_DIR="$work/runtime" \
+            LC_ALL=C.UTF-8 LANG=C.UTF-8 "$binary"
+    ) >"$work/quillon.log" 2>&1 &
+    app_pid=$!
+
+    # "--name QUILLON" would also find Qt's hidden "Qt Selection Owner for quillon".
+    W=""
+    for _ in $(seq 1 100); do
+        app_alive
+        W=$(x search --name '^QUILLON\.' 2>/dev/null | head -n 1 || true)
+        if [[ -n "$W" ]] && is_viewable "$W"; then
+            break
+        fi
+        W=""
+        sleep 0.1
+    done
+    [[ -n "$W" ]] || fail "no visible window named 'QUILLON.' appeared within 10 s"
+    step "main window is $W"
+
+    read_caption
+    [[ "$caption" == "$initial_caption" ]] ||
+        fail "start-up caption is '$caption', expected '$initial_caption'"
+    step "start-up caption is right"
+
+    focus_main
+    sleep 0.3
+    measure_area
+    step "drawing area is $area"
+
+    count_coloured_pixels
+    [[ "$pixels" -eq 0 ]] || fail "the drawing area has $pixels coloured pixels before any figure was started"
+    step "drawing area is black at start-up"
+}
+
+# --- dialogs ------------------------------------------------------------------------
+
+# wait_for_dialog TITLE [NOT_ID]
+# Sets $dialog to a visible window named exactly TITLE other than NOT_ID (the
+# dialog just answered, which may not have gone yet), waiting up to 10 s.
+dialog=""
+wait_for_dialog() {
+    local title=$1 not=${2:-} id
+    local pattern="^${title}\$"
+    for _ in $(seq 1 100); do
+        app_alive
+        for id in $(x search --onlyvisible --name "$pattern" 2>/dev/null || true); do
+            if [[ "$id" != "$not" ]] && is_viewable "$id"; then
+                dialog=$id
+                return 0
+            fi
+        done
+        sleep 0.1
+    done
+    fail "no window named '$title' appeared within 10 s"
+}
+
+# wait_for_dialog_gone ID
+wait_for_dialog_gone() {
+    for _ in $(seq 1 100); do
+        app_alive
+        is_viewable "$1" || return 0
+        sleep 0.1
+    done
+    fail "dialog $1 was still open 10 s after it was answered"
+}
+
+# Fails if a window named TITLE is open.
+expect_no_dialog() {
+    local title=$1 found
+    found=$(x search --onlyvisible --name "^${title}\$" 2>/dev/null || true)
+    [[ -z "$found" ]] || fail "a window named '$title' is open ($found), expected none"
+}
+
+# answer_input_box TITLE TEXT [NOT_ID]
+# Finds the input box, replaces whatever text it holds with TEXT and presses
+# Return; sets $dialog to the box answered.
+answer_input_box() {
+    local title=$1 text=$2
+    wait_for_dialog "$title" "${3:-}"
+    focus_window "$dialog"
+    x key ctrl+a || fail "could not select the text of input box $dialog"
+    x type --delay 30 "$text" || fail "could not type into input box $dialog"
+    x key Return || fail "could not press Return in input box $dialog"
+    wait_for_dialog_gone "$dialog"
+}
+
+# --- common checks ------------------------------------------------------------------
+
+expect_black_area() {
+    local when=$1
+    count_coloured_pixels
+    [[ "$pixels" -eq 0 ]] || fail "$when the drawing area has $pixels coloured pixels, expected none"
+}
+
+# Escape resets whatever runs: the caption becomes empty, the drawing area black,
+# and it stays black, since a cleared area that fills again would mean the
+# drawing went on.
+press_escape_and_expect_reset() {
+    step "pressing Escape"
+    focus_main
+    x key Escape
+    sleep 0.5
+    app_alive
+    expect_empty_caption "after Escape"
+    step "caption is empty"
+    expect_black_area "after Escape"
+    step "drawing area is black"
+    sleep 1
+    expect_black_area "1 s after Escape (so the drawing did not stop)"
+    app_alive
+    step "drawing has stopped"
+}

@@ -1,0 +1,205 @@
+#!/usr/bin/env bash
+# End-to-end check of two studies started by function keys, on a private X server.
+#
+#   studies_e2e.sh path/to/quillon
+#
+# Starts Xvfb, runs QUILLON under it (in a scratch directory, where it writes its
+# number files) and drives it with xdotool the way a user would:
+#   1. F1 starts Lorenz Orbits (XY) with random parameters and no prompt: the
+#      caption names the figure with Prandtl and Rayleigh whole numbers in their
+#      ranges, and the orbit colours the drawing area around its centre.
+#      Escape resets: empty caption, black drawing area that stays black.
+#   2. F7 starts the logistic-equation study: two input boxes (a, x) and a Yes/No
+#      question; a = 2, x = 0.5 and Yes to printing numbers. The orbit stays at
+#      its fixed point 0.5, so every step draws the same circle and appends the
+#      same line to Log_Eqn.txt. Tab (FIX) ends the run after its pass of 10
+#      points; the file then holds the header, whole passes of lines and an
+#      empty line, all with CR LF endings.
+set -euo pipefail
+
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+e2e_init "$@"
+start_xvfb
+start_program
+
+# --- Lorenz Orbits (XY) by F1 -------------------------------------------------------
+
+lorenz_prefix="LORENZ  ORBITS (XY)    Prandtl= "
+# The Euler steps run at hundreds of thousands a second, and within a second most
+# parameter values colour tens of thousands of pixels. The fewest come from a
+# small, fast spiral into a fixed point: even its first 3000 steps colour over
+# 600 pixels, and over 130 of them lie in the middle half (each way) of the
+# drawing area, where every orbit starts.
+min_lorenz_pixels=400
+min_lorenz_centre_pixels=100
+
+step "F1: Lorenz Orbits (XY)"
+focus_main
+x key F1
+sleep 1
+app_alive
+
+expect_no_dialog "Lorenz Orbits"
+step "no prompt: the parameters are random"
+
+read_caption
+[[ "$caption" == "$lorenz_prefix"* ]] ||
+    fail "after F1 the caption is '$caption', expected it to start with '$lorenz_prefix'"
+[[ "$caption" == *"  Rayleigh= "* && "$caption" == *"  3rd parameter= "* ]] ||
+    fail "Lorenz caption '$caption' lacks '  Rayleigh= ' or '  3rd parameter= '"
+re='^LORENZ  ORBITS \(XY\)    Prandtl= ([0-9]+)  Rayleigh= ([0-9]+)  3rd parameter= ([0-9]*\.?[0-9]+)$'
+[[ "$caption" =~ $re ]] ||
+    fail "Lorenz caption '$caption' is not 'LORENZ  ORBITS (XY)    Prandtl= <whole>  Rayleigh= <whole>  3rd parameter= <number>'"
+prandtl=${BASH_REMATCH[1]} rayleigh=${BASH_REMATCH[2]} third=${BASH_REMATCH[3]}
+(( 10#$prandtl >= 5 && 10#$prandtl <= 33 )) || fail "random Prandtl number $prandtl is outside 5..33"
+(( 10#$rayleigh >= 19 && 10#$rayleigh <= 79 )) || fail "random Rayleigh number $rayleigh is outside 19..79"
+awk -v p="$third" 'BEGIN { exit !(p >= 0.7 && p <= 5) }' ||
+    fail "random 3rd parameter $third is outside 0.7..5"
+step "caption: '$caption'"
+
+count_coloured_pixels
+lorenz_pixels=$pixels
+count_in_shot "$((area_w / 2))x$((area_h / 2))+$((area_w / 4))+$((area_h / 4))"
+lorenz_centre=$pixels
+step "Lorenz: $lorenz_pixels coloured pixels, $lorenz_centre of them in the middle of the drawing area"
+(( lorenz_pixels >= min_lorenz_pixels )) ||
+    fail "Lorenz coloured $lorenz_pixels pixels in 1 s, expected at least $min_lorenz_pixels"
+(( lorenz_centre >= min_lorenz_centre_pixels )) ||
+    fail "Lorenz coloured only $lorenz_centre pixels in the middle of the drawing area, expected at least $min_lorenz_centre_pixels"
+
+press_escape_and_expect_reset
+
+# --- logistic equation by F7, numbers to file ---------------------------------------
+
+title="Logistic Equation"
+numbers="$work/Log_Eqn.txt"
+rm -f "$numbers"
+
+step "F7: logistic equation"
+focus_main
+x key F7
+
+answer_input_box "$title" 2
+step "answered a = 2 (input box $dialog)"
+answer_input_box "$title" 0.5 "$dialog"
+step "answered x = 0.5 (input box $dialog)"
+
+# The question's Yes button has the access key Y, which the message box takes
+# without Alt; its default button is No, so Return would answer No.
+wait_for_dialog "$title" "$dialog"
+focus_window "$dialog"
+x key y || fail "could not press Y in the message box"
+wait_for_dialog_gone "$dialog"
+step "answered Yes to printing numbers (message box $dialog)"
+
+# Every step sets the caption from scratch and then appends a, x and y to it,
+# so X may see it half built; wait for a whole one.
+running_caption="Logistic Equation: y = a * x * (1 - x)    a = 2   x = 0.5   y = 0.5"
+for _ in $(seq 1 100); do
+    app_alive
+    read_wm_name
+    [[ "$wm_name" == "$running_caption" ]] && break
+    sleep 0.1
+done
+[[ "$wm_name" == "$running_caption" ]] ||
+    fail "while the study runs the caption is '$wm_name', expected '$running_caption'"
+step "running: caption '$wm_name'"
+
+# The circle at X 9000, Y 6000 (1/1440 inch, 15 to a pixel) is centred on pixel
+# (600, 400) of the drawing area, with a radius of 100 units: under 7 pixels.
+circle_box="31x31+585+385"
+min_circle_pixels=20  # its outline alone is about 40 pixels
+
+# expect_only_the_circle WHEN: the circle is drawn and nothing else is.
+expect_only_the_circle() {
+    local when=$1 total
+    count_coloured_pixels
+    total=$pixels
+    count_in_shot "$circle_box"
+    (( pixels >= min_circle_pixels )) ||
+        fail "$when there are $pixels coloured pixels around (600, 400) of the drawing area, expected a circle of at least $min_circle_pixels"
+    (( total == pixels )) ||
+        fail "$when the drawing area has $((total - pixels)) coloured pixels away from the circle at (600, 400), expected none"
+    step "$when: a circle of $pixels pixels around (600, 400) and nothing else"
+}
+
+sleep 1.5
+app_alive
+expect_only_the_circle "while the study runs"
+
+step "pressing Tab (FIX)"
+focus_main
+x key Tab
+
+# The run ends once it finishes its pass; then the file is closed, so its last
+# bytes, the closing empty line, are on disk and it grows no more.
+header=$'\r\nLogistic Equation\r\na = 2\r\nx = 0.5\r\n\r\n'
+line=$'X = 0.5   Y = 0.5\r\n'
+size=-1
+closed=0
+for _ in $(seq 1 100); do
+    app_alive
+    if [[ -f "$numbers" ]]; then
+        new_size=$(stat -c %s "$numbers")
+        if (( new_size == size && size > ${#header} )) &&
+            [[ "$(tail -c 4 "$numbers" | od -An -c | tr -d ' ')" == '\r\n\r\n' ]]; then
+            closed=1
+            break
+        fi
+        size=$new_size
+    fi
+    sleep 0.2
+done
+[[ -f "$numbers" ]] || fail "Log_Eqn.txt was not written in the program's working directory"
+(( closed )) || fail "Log_Eqn.txt ($size bytes) did not settle ending in an empty line within 20 s of FIX"
+step "Log_Eqn.txt is closed at $size bytes"
+
+# The file must be exactly the header, N lines (whole passes of 10) and an empty line.
+body=$((size - ${#header} - 2))
+lines=$((body / ${#line}))
+expected="$work/Log_Eqn.expected"
+{
+    printf '%s' "$header"
+    for ((k = 0; k < lines; k++)); do printf '%s' "$line"; done
+    printf '\r\n'
+} >"$expected"
+if ! cmp "$expected" "$numbers" >"$work/cmp.log" 2>&1; then
+    printf '[e2e] Log_Eqn.txt (first and last bytes):\n' >&2
+    head -c 160 "$numbers" | od -c | sed 's/^/[e2e]   /' >&2
+    printf '[e2e]   ...\n' >&2
+    tail -c 80 "$numbers" | od -c | sed 's/^/[e2e]   /' >&2
+    fail "Log_Eqn.txt is not the header, 'X = 0.5   Y = 0.5' lines and an empty line, all ending in CR LF: $(cat "$work/cmp.log")"
+fi
+(( lines >= 10 )) || fail "Log_Eqn.txt has $lines number lines, expected at least one pass of 10"
+(( lines % 10 == 0 )) || fail "Log_Eqn.txt has $lines number lines, expected whole passes of 10 (FIX finishes the pass)"
+step "Log_Eqn.txt: header, $lines lines 'X = 0.5   Y = 0.5', empty line"
+
+# FIX clears the drawing and the caption at once, then the pass goes on to its
+# tenth point, each step drawing the circle and setting the caption again. Only
+# when FIX lands on the pass's last point is nothing drawn after it.
+sleep 0.5
+app_alive
+read_wm_name
+if [[ -z "$wm_name" ]]; then
+    step "FIX landed on the last point of a pass: the caption is empty"
+    expect_black_area "after FIX on the last point of a pass"
+    step "drawing area is black"
+else
+    [[ "$wm_name" == "$running_caption" ]] ||
+        fail "after FIX the caption is '$wm_name', expected '$running_caption' (or empty)"
+    step "the rest of the pass after FIX set the caption again: '$wm_name'"
+    expect_only_the_circle "after FIX"
+fi
+
+# The run is over: nothing is written or drawn any more.
+sleep 1
+[[ "$(stat -c %s "$numbers")" -eq "$size" ]] || fail "Log_Eqn.txt grew after the run ended"
+saved=$pixels
+count_coloured_pixels
+[[ "$pixels" -eq "$saved" ]] ||
+    fail "1 s after the run ended the drawing area has $pixels coloured pixels, before $saved"
+app_alive
+step "the study has stopped"
+
+step "PASS"
