@@ -167,7 +167,7 @@ void Form::Delay()
     // A Single counter from 1 while not above 100000: 100000 additions. The
     // volatile counter keeps the optimiser from removing the loop.
     volatile float counter = 1;
-    while (counter <= static_cast<float>(kDelayAdditions))
+    while (counter <= delayAdditions_)
         counter = counter + 1.0f;
 }
 

@@ -27,7 +27,7 @@ public:
     // Deeper nesting than this ignores further figure commands: a held-down figure
     // key would otherwise nest drawings until the stack runs out.
     static constexpr int kMaxNestedCommands = 200;
-    static constexpr double kDelayAdditions = 100000;
+    static constexpr float kDelayAdditions = 100000;
 
     // The caption the window is designed with, seen until the first command.
     static std::string initialCaption();
@@ -154,7 +154,10 @@ public:
     void LORENZ3();
 
     // The busy wait of slow mode.
-    static void Delay();
+    void Delay();
+    // Tests shorten the busy wait; the program never changes it.
+    void setDelayAdditions(float additions) { delayAdditions_ = additions; }
+    int openFileCount() const { return static_cast<int>(openFiles_.size()); }
 
     // Is this key code one of the command keys? (The window takes those keys
     // before the toolkit's own handling, so Tab and F1 keep their meaning here.)
@@ -247,6 +250,7 @@ private:
         double x = 0, y = 0;  // ScaleWidth / qx and ScaleHeight / qy
     } plotOffsets_;
     int nestedCommands_ = 0;
+    float delayAdditions_ = kDelayAdditions;
 };
 
 }  // namespace quillon

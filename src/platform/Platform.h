@@ -122,6 +122,13 @@ protected:
         scaleHeight_ = height;
     }
     virtual void pumpEvents() = 0;
+    // A new command may draw at another pace: the pump reads the clock at the
+    // next call again and finds its stride anew.
+    void restartPumpStride()
+    {
+        pumpStride_ = 1;
+        callsSincePump_ = 0;
+    }
     uint32_t pumpStride_ = 1;
 
 private:

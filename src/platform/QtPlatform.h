@@ -34,6 +34,8 @@ public:
 
     // Repaints the drawing area if anything was drawn since its last repaint.
     void flush();
+    // Around every command: the drawing that runs next may have another pace.
+    void commandBoundary() { restartPumpStride(); }
 
     // How the program ends; replaced where ending the process is not wanted.
     std::function<void()> onEnd;

@@ -85,7 +85,9 @@ void QtWindow::post(std::function<void()> command)
         [this, command = std::move(command)] {
             if (onCommandStarted)
                 onCommandStarted();
+            platform_.commandBoundary();
             command();
+            platform_.commandBoundary();
             platform_.flush();
         },
         Qt::QueuedConnection);

@@ -52,9 +52,12 @@ void Form::mnuBIF_Click()
     x = 0.001;
 
     // A counted loop on Singles: the limit and the step are taken now; RESET
-    // zeroes r and the sweep goes on from there.
+    // zeroes r and the sweep goes on from there. A step too small to change the
+    // Single sum would sweep for ever: the sweep ends where r stops growing.
     const float step = bifStep;
     for (bifR = chosen.start; bifR <= 4.0f; bifR = bifR + step) {
+        if (bifR + step == bifR)
+            break;
         bifTick = 0;
         while (true) {
             newPassColor();  // a new colour for every point

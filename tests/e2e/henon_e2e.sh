@@ -16,6 +16,7 @@
 # again, up to $max_attempts times, until one draws a real attractor.
 set -euo pipefail
 
+# shellcheck source=SCRIPTDIR/lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 max_attempts=10

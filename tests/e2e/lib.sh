@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared helpers of the end-to-end scripts; source it, do not run it.
 #
 #   source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
@@ -27,6 +28,10 @@ fail() {
     if [[ -n "$work" && -s "$work/quillon.log" ]]; then
         printf '[e2e] program output:\n' >&2
         sed 's/^/[e2e]   /' "$work/quillon.log" >&2
+    fi
+    if [[ -n "$work" && -s "$work/import.log" ]]; then
+        printf '[e2e] screenshot tool output:\n' >&2
+        sed 's/^/[e2e]   /' "$work/import.log" >&2
     fi
     if [[ -n "$work" ]]; then
         keep_work=1
@@ -67,37 +72,44 @@ e2e_init() {
         command -v "$tool" >/dev/null || fail "missing tool: $tool (run scripts/setup.sh)"
     done
 
+    [[ -n "${EPOCHREALTIME:-}" ]] || fail "bash 5 or later is needed (for EPOCHREALTIME)"
+
     work=$(mktemp -d "${TMPDIR:-/tmp}/quillon-e2e.XXXXXX")
 }
 
 # --- X server -----------------------------------------------------------------
 
 start_xvfb() {
-    local n
     step "starting Xvfb"
-    for n in $(seq 91 140); do
-        [[ -e "/tmp/.X$n-lock" || -e "/tmp/.X11-unix/X$n" ]] && continue
-        # -noreset: by default the server resets when its last client leaves,
-        # and the program's connection could land in the middle of that reset
-        # right after xdpyinfo has gone.
-        Xvfb ":$n" -nolisten tcp -noreset -screen 0 1280x1024x24 >"$work/xvfb.log" 2>&1 &
-        xvfb_pid=$!
-        for _ in $(seq 1 100); do
-            if ! kill -0 "$xvfb_pid" 2>/dev/null; then
-                break  # lost the race for this display number: try the next one
-            fi
-            if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
-                export DISPLAY=":$n"
-                step "Xvfb answers on $DISPLAY"
-                return 0
-            fi
-            sleep 0.1
-        done
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-        xvfb_pid=""
+    # The server picks a free display number itself and writes it to fd 3 once
+    # it takes connections: scripts started side by side cannot end up sharing
+    # one server, as they could when each tried numbers on its own.
+    # -noreset: by default the server resets when its last client leaves, and
+    # the program's connection could land in the middle of that reset right
+    # after xdpyinfo has gone.
+    Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 1280x1024x24 \
+        3>"$work/display" >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    local n=""
+    for _ in $(seq 1 100); do
+        kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb exited: $(cat "$work/xvfb.log")"
+        # read fails on a line not yet ended by its newline
+        if read -r n 2>/dev/null <"$work/display" && [[ "$n" =~ ^[0-9]+$ ]]; then
+            break
+        fi
+        n=""
+        sleep 0.1
     done
-    fail "could not start Xvfb on any display from :91 to :140"
+    [[ -n "$n" ]] || fail "Xvfb did not report a display within 10 s"
+    for _ in $(seq 1 100); do
+        if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+            export DISPLAY=":$n"
+            step "Xvfb answers on $DISPLAY"
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "Xvfb on :$n does not answer"
 }
 
 # --- X calls ------------------------------------------------------------------
@@ -169,7 +181,14 @@ shot_count=0
 take_shot() {
     shot_count=$((shot_count + 1))
     shot="$work/shot-$shot_count.png"
-    timeout 20 import -window root "$shot" || fail "screenshot failed"
+    local try rc
+    for try in 1 2 3; do
+        rc=0
+        timeout 20 import -window root "$shot" 2>>"$work/import.log" || rc=$?
+        (( rc == 0 )) && [[ -s "$shot" ]] && return 0
+        printf 'screenshot %s, try %s: exit status %s\n' "$shot_count" "$try" "$rc" >>"$work/import.log"
+    done
+    fail "screenshot failed (exit status $rc; see $work/import.log)"
 }
 
 # The drawing area: the window's client area below the menu bar. The menu bar
@@ -188,7 +207,7 @@ measure_area() {
     take_shot
     local rows
     rows=$(convert "$shot" -crop "1x100+$((X + WIDTH - 4))+$Y" +repage -colorspace Gray -threshold 1% \
-        -depth 8 txt:- | awk -F'[,:]' '/^[0-9]/ { print ($0 ~ /#000000/) ? 0 : 1 }' | tr -d '\n') ||
+        -depth 8 txt:- | awk '/^[0-9]/ { print ($0 ~ /#000000/) ? 0 : 1 }' | tr -d '\n') ||
         fail "could not read the column at the window's right edge from $shot"
     [[ "$rows" =~ ^1+0+$ && ${#rows} -eq 100 ]] ||
         fail "the window's top 100 rows at its right edge are not a light menu bar over a black area (rows: $rows)"
@@ -202,17 +221,18 @@ measure_area() {
     area="${area_w}x${area_h}+${area_x}+${area_y}"
 }
 
-# count_coloured_pixels [WxH+DX+DY]
-# Sets $pixels to the number of pixels that are not black in the drawing area
-# or, given a rectangle relative to the drawing area's top-left, in that part
-# of it, on a fresh screenshot.
+# Sets $pixels to the number of pixels in the drawing area that are not black,
+# on a fresh screenshot.
 pixels=0
 count_coloured_pixels() {
     take_shot
-    count_in_shot "${1:-}"
+    count_in_shot ""
 }
 
-# Like count_coloured_pixels, on the last screenshot.
+# count_in_shot [WxH+DX+DY]
+# Sets $pixels to the number of pixels that are not black on the last
+# screenshot: in the drawing area or, given a rectangle relative to the drawing
+# area's top-left, in that part of it.
 count_in_shot() {
     local crop=$area
     if [[ -n "${1:-}" ]]; then
@@ -236,7 +256,7 @@ start_program() {
     step "starting $binary in $work"
     mkdir -m 700 "$work/runtime"
     (
-        cd "$work"
+        cd "$work" || exit 1
         # A fixed locale keeps the decimal point in the caption a point; without a
         # desktop's theme, style or scaling the window is Qt's plain 1:1 Fusion one
         # whatever session the test is started from.
@@ -316,14 +336,19 @@ expect_no_dialog() {
     [[ -z "$found" ]] || fail "a window named '$title' is open ($found), expected none"
 }
 
-# answer_input_box TITLE TEXT [NOT_ID]
-# Finds the input box, replaces whatever text it holds with TEXT and presses
-# Return; sets $dialog to the box answered.
+# answer_input_box TITLE TEXT [NOT_ID] [over-selection]
+# Finds the input box, puts TEXT in place of the text it holds and presses
+# Return; sets $dialog to the box answered. The text is selected with Ctrl+A
+# first, unless the fourth argument is over-selection: then TEXT is typed
+# straight in, so it replaces the box's text only if the box opened with its
+# text selected.
 answer_input_box() {
-    local title=$1 text=$2
-    wait_for_dialog "$title" "${3:-}"
+    local title=$1 text=$2 not=${3:-} how=${4:-}
+    wait_for_dialog "$title" "$not"
     focus_window "$dialog"
-    x key ctrl+a || fail "could not select the text of input box $dialog"
+    if [[ "$how" != over-selection ]]; then
+        x key ctrl+a || fail "could not select the text of input box $dialog"
+    fi
     x type --delay 30 "$text" || fail "could not type into input box $dialog"
     x key Return || fail "could not press Return in input box $dialog"
     wait_for_dialog_gone "$dialog"
@@ -343,7 +368,7 @@ expect_black_area() {
 press_escape_and_expect_reset() {
     step "pressing Escape"
     focus_main
-    x key Escape
+    x key Escape || fail "could not press Escape"
     sleep 0.5
     app_alive
     expect_empty_caption "after Escape"
@@ -351,7 +376,13 @@ press_escape_and_expect_reset() {
     expect_black_area "after Escape"
     step "drawing area is black"
     sleep 1
-    expect_black_area "1 s after Escape (so the drawing did not stop)"
+    expect_black_area "1 s after Escape, when the drawing should have stopped,"
     app_alive
     step "drawing has stopped"
+}
+
+# Milliseconds on the wall clock.
+now_ms() {
+    local t=${EPOCHREALTIME/[.,]/}
+    printf '%s\n' "$((10#$t / 1000))"
 }
