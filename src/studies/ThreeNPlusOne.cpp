@@ -64,6 +64,13 @@ void Form::mnuNUM_Click()
         nextValue(seqN, seqNext);
         platform_.doEvents();
         seqN = seqNext;
+        // Only a RESET inside the yield zeroes the value, and 0 would halve to 0 for
+        // ever: the reset request ends the study here as it does in the drawing run.
+        if (seqN == 0) {
+            mnuReset_Click();
+            stopFlag = 0;
+            return;
+        }
         if (seqNext > seqMax) {
             seqPeak = seqNext;
             seqMax = seqNext;

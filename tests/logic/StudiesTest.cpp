@@ -490,6 +490,19 @@ TEST(ThreeNPlusOne, ResetDuringTheDrawingEndsTheFile)
     EXPECT_EQ(file.substr(file.size() - tail.size()), tail);
 }
 
+TEST(ThreeNPlusOne, ResetDuringTheUnseenRunEndsTheStudyToo)
+{
+    // RESET zeroes the value being followed; 0 would halve to 0 for ever.
+    Started s;
+    s.answers({"27"});
+    s.platform.at(50, [&] { s.form.mnuReset_Click(); });
+    s.form.mnuNUM_Click();
+    EXPECT_EQ(s.platform.doEventsCalls, 50u);
+    EXPECT_TRUE(s.on(Kind::Circle, Surface::Window).empty());
+    EXPECT_EQ(s.form.stopFlag, 0);
+    EXPECT_EQ(s.platform.currentCaption, "");
+}
+
 // --- Pickover earthworm ---
 
 TEST(Earthworm, DefaultsFindTheCycleAndWriteTheFile)

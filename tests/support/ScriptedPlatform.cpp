@@ -41,7 +41,8 @@ std::vector<SurfaceOp> ScriptedPlatform::pointsOn(Surface surface) const
 void ScriptedPlatform::setCaption(const std::string& text)
 {
     currentCaption = text;
-    captions.push_back(text);
+    if (recordOthers)
+        captions.push_back(text);
 }
 
 void ScriptedPlatform::setPictureHeight(double v)
@@ -72,7 +73,8 @@ void ScriptedPlatform::clear(Surface surface)
 {
     position_[index(surface)][0] = 0;
     position_[index(surface)][1] = 0;
-    ops.push_back({SurfaceOp::Kind::Clear, surface});
+    if (recordOthers)
+        ops.push_back({SurfaceOp::Kind::Clear, surface});
 }
 
 void ScriptedPlatform::setPoint(Surface surface, float x, float y, Rgb color)
@@ -85,19 +87,22 @@ void ScriptedPlatform::setPoint(Surface surface, float x, float y, Rgb color)
 void ScriptedPlatform::setBackColor(Surface surface, Rgb color)
 {
     backColor[surface == Surface::Window ? 0 : 1] = color;
-    ops.push_back({SurfaceOp::Kind::BackColor, surface, 0, 0, color});
+    if (recordOthers)
+        ops.push_back({SurfaceOp::Kind::BackColor, surface, 0, 0, color});
 }
 
 void ScriptedPlatform::refresh(Surface surface)
 {
-    ops.push_back({SurfaceOp::Kind::Refresh, surface});
+    if (recordOthers)
+        ops.push_back({SurfaceOp::Kind::Refresh, surface});
 }
 
 void ScriptedPlatform::circle(Surface surface, float x, float y, float radius, Rgb color)
 {
     SurfaceOp op{SurfaceOp::Kind::Circle, surface, x, y, color};
     op.radius = radius;
-    ops.push_back(op);
+    if (recordOthers)
+        ops.push_back(op);
     position_[index(surface)][0] = x;
     position_[index(surface)][1] = y;
 }
@@ -107,14 +112,16 @@ void ScriptedPlatform::line(Surface surface, float x1, float y1, float x2, float
     SurfaceOp op{SurfaceOp::Kind::Line, surface, x1, y1, color};
     op.x2 = x2;
     op.y2 = y2;
-    ops.push_back(op);
+    if (recordOthers)
+        ops.push_back(op);
     position_[index(surface)][0] = x2;
     position_[index(surface)][1] = y2;
 }
 
 void ScriptedPlatform::setFillColor(Surface surface, Rgb color)
 {
-    ops.push_back({SurfaceOp::Kind::FillColor, surface, 0, 0, color});
+    if (recordOthers)
+        ops.push_back({SurfaceOp::Kind::FillColor, surface, 0, 0, color});
 }
 
 std::vector<SurfaceOp> ScriptedPlatform::opsOf(SurfaceOp::Kind kind) const
@@ -145,12 +152,13 @@ void ScriptedPlatform::setMenuVisible(std::string_view item, bool visible)
 std::string ScriptedPlatform::inputBox(const std::string& prompt, const std::string& title,
                                        const std::string& defaultText)
 {
-    prompts.push_back({prompt, title, defaultText});
+    if (recordOthers)
+        prompts.push_back({prompt, title, defaultText});
     if (answers_.empty()) {
         // Prompts asked again until valid would ask for ever.
         if (++unanswered_ > promptBudget)
             throw RunawayDrawing();
-        return std::string();  // as Cancel
+        return answerSource ? answerSource().value_or(std::string()) : std::string();
     }
     const std::optional<std::string> text = answers_.front();
     answers_.pop_front();
@@ -159,7 +167,10 @@ std::string ScriptedPlatform::inputBox(const std::string& prompt, const std::str
 
 MessageBoxAnswer ScriptedPlatform::messageBox(const MessageBoxRequest& request)
 {
-    boxes.push_back(request);
+    if (recordOthers)
+        boxes.push_back(request);
+    if (boxAnswers_.empty() && boxSource)
+        return boxSource();
     if (boxAnswers_.empty())
         return request.buttons == MessageBoxRequest::Buttons::Ok ? MessageBoxAnswer::Ok
                                                                  : MessageBoxAnswer::No;

@@ -49,9 +49,13 @@ public:
     void onEveryCall(std::function<void()> action) { everyCall_ = std::move(action); }
     void answer(std::optional<std::string> text) { answers_.push_back(std::move(text)); }
     void answerBox(MessageBoxAnswer a) { boxAnswers_.push_back(a); }
+    // Answers when the scripted ones have run out (the fuzz test draws them).
+    std::function<std::optional<std::string>()> answerSource;
+    std::function<MessageBoxAnswer()> boxSource;
     uint64_t budget = 5'000'000;  // DoEvents calls before RunawayDrawing
     int promptBudget = 10'000;    // unanswered prompts before RunawayDrawing
     bool recordPoints = true;
+    bool recordOthers = true;  // every other operation, caption, prompt and box
 
     // --- what happened ---
     std::vector<SurfaceOp> ops;
