@@ -1,6 +1,6 @@
 # `make run` starts QUILLON, `make test` runs the whole test suite headless.
 # Both first install what is missing and build (scripts/setup.sh).
-.PHONY: run test
+.PHONY: run test test-sanitize
 MAKEFLAGS += --no-print-directory
 
 run:
@@ -16,3 +16,12 @@ test: export QT_QPA_PLATFORM := offscreen
 test:
 	@bash scripts/setup.sh
 	ctest --test-dir build --output-on-failure
+
+# The whole suite once more, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize: export QT_QPA_PLATFORM := offscreen
+test-sanitize: export ASAN_OPTIONS := detect_leaks=1:abort_on_error=1
+test-sanitize: export LSAN_OPTIONS := suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0
+test-sanitize: export UBSAN_OPTIONS := print_stacktrace=1:halt_on_error=1
+test-sanitize:
+	@BUILD_DIR=build-sanitize CMAKE_FLAGS=-DQUILLON_SANITIZE=ON bash scripts/setup.sh
+	ctest --test-dir build-sanitize --output-on-failure

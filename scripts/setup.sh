@@ -40,5 +40,8 @@ else
     echo "setup: no dpkg here (not Debian?); make sure these are installed: ${packages[*]}" >&2
 fi
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j"$(nproc 2>/dev/null || echo 2)"
+# BUILD_DIR and CMAKE_FLAGS choose another build, e.g. the sanitizer one.
+build_dir=${BUILD_DIR:-build}
+# shellcheck disable=SC2086  # CMAKE_FLAGS holds several words
+cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo ${CMAKE_FLAGS:-}
+cmake --build "$build_dir" -j"$(nproc 2>/dev/null || echo 2)"

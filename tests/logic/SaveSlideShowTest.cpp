@@ -1,7 +1,9 @@
 // Save, the caption file and the slide show over the scripted platform.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <unistd.h>
 #include <fstream>
 #include <map>
 #include <set>
@@ -285,11 +287,22 @@ TEST(SlideShow, ResetBeforeTheShowAndF10WithoutAShow)
     }
 }
 
-TEST(SlideShow, ManySlidesKeepOneCallDepth)
+// Resident memory of this process, in kB.
+long residentKilobytes()
+{
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
+}
+
+TEST(SlideShow, AMillionSlidesKeepOneCallDepthAndTheirMemory)
 {
     Started s;
     s.platform.recordPoints = false;
+    s.platform.recordOthers = false;
     s.platform.budget = 50'000'000;
+    long rssStart = 0;
     int slides = 0, deepest = 0;
     const char* shallowest = nullptr;
     const char* deepestFrame = nullptr;
@@ -302,12 +315,17 @@ TEST(SlideShow, ManySlidesKeepOneCallDepth)
         deepest = std::max(deepest, s.form.nestedCommands());
         if (s.platform.doEventsCalls % 3 == 0) {
             s.form.Timer1_Timer();
-            if (++slides == 100000)
+            if (++slides == 1000)
+                rssStart = residentKilobytes();  // once everything is warm
+            if (slides == 1000000)
                 s.form.mnuSSOff_Click();
         }
     });
     s.form.mnuSS_Click();
-    EXPECT_EQ(slides, 100000);
+    const long rssEnd = residentKilobytes();
+    std::printf("slide show soak: rss start kB: %ld, rss end kB: %ld\n", rssStart, rssEnd);
+    EXPECT_EQ(slides, 1000000);
+    EXPECT_LT(rssEnd - rssStart, 4096);
     EXPECT_EQ(deepest, 2);  // the show and its slide, whatever the number of slides
     EXPECT_LT(shallowest - deepestFrame, 4096);
 }
