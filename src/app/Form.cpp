@@ -75,11 +75,13 @@ void Form::Form_KeyDown(int16_t keyCode, int16_t /*shift*/)
 {
     for (const CommandKey& key : commandKeys()) {
         if (key.code == keyCode) {
-            (this->*key.handler)();
+            run(key.handler);
             return;
         }
     }
 }
+
+void Form::run(FormHandler handler) { (this->*handler)(); }
 
 bool Form::isCommandKey(int16_t keyCode)
 {

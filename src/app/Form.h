@@ -114,6 +114,9 @@ public:
     void mnuScorpion_Click();
     void mnuSierpi_Click();
 
+    // Runs a handler from the menu or key tables.
+    void run(FormHandler handler);
+
     // Drawing routines.
     void Henon();
     void Lozi();

@@ -65,8 +65,7 @@ void QtWindow::attach(Form& form)
             action = entry.parent ? menus.value(text(entry.parent))->addAction(text(entry.caption))
                                   : menuBar()->addAction(text(entry.caption));
             const FormHandler handler = entry.handler;
-            connect(action, &QAction::triggered, this,
-                    [this, handler] { post([this, handler] { (form_->*handler)(); }); });
+            connect(action, &QAction::triggered, this, [this, handler](bool) { postHandler(handler); });
         }
         action->setObjectName(name);
         actions_.insert(name, action);
@@ -91,6 +90,11 @@ void QtWindow::post(std::function<void()> command)
             platform_.flush();
         },
         Qt::QueuedConnection);
+}
+
+void QtWindow::postHandler(FormHandler handler)
+{
+    post([this, handler] { form_->run(handler); });
 }
 
 std::optional<int16_t> QtWindow::virtualKey(int qtKey)

@@ -43,6 +43,7 @@ protected:
 
 private:
     bool takeKey(QKeyEvent* keyEvent);
+    void postHandler(void (Form::*handler)());
 
     QtPlatform& platform_;
     Form* form_ = nullptr;

@@ -354,6 +354,34 @@ answer_input_box() {
     wait_for_dialog_gone "$dialog"
 }
 
+# wait_for_new_window BEFORE...
+# Sets $dialog to a visible window that is not one of the ids BEFORE (taken with
+# visible_windows before the key that opens it), waiting up to 10 s. Whatever
+# its title, it must belong to the main window (WM_TRANSIENT_FOR), as the
+# program's dialogs and message boxes do.
+visible_windows() {
+    x search --onlyvisible --name . 2>/dev/null | sort || true
+}
+wait_for_new_window() {
+    local id
+    for _ in $(seq 1 100); do
+        app_alive
+        for id in $(visible_windows); do
+            [[ " $* " == *" $id "* ]] && continue
+            is_viewable "$id" || continue
+            dialog=$id
+            local owner
+            owner=$(timeout 10 xprop -id "$id" -notype WM_TRANSIENT_FOR) ||
+                fail "could not read WM_TRANSIENT_FOR of window $id"
+            [[ "${owner##* }" =~ ^0x[0-9a-f]+$ ]] && (( ${owner##* } == W )) ||
+                fail "the new window $id '$(x getwindowname "$id")' does not belong to the main window ($owner)"
+            return 0
+        done
+        sleep 0.1
+    done
+    fail "no new window appeared within 10 s"
+}
+
 # --- common checks ------------------------------------------------------------------
 
 expect_black_area() {
@@ -379,6 +407,76 @@ press_escape_and_expect_reset() {
     expect_black_area "1 s after Escape, when the drawing should have stopped,"
     app_alive
     step "drawing has stopped"
+}
+
+# Sets $signature to a digest of the drawing area's pixels on the last screenshot.
+signature=""
+area_signature() {
+    signature=$(convert "$shot" -crop "$area" +repage -depth 8 rgb:- | md5sum) ||
+        fail "could not read the drawing area from $shot"
+    signature=${signature%% *}
+}
+
+# A running figure changes the picture all the time: a new colour comes with
+# every pass of a few thousand points, even where an orbit has settled on a
+# point. Fails unless one of a few screenshots differs from the first.
+expect_picture_changes() {
+    local when=$1 first
+    take_shot
+    area_signature
+    first=$signature
+    for _ in 1 2 3 4 5 6; do
+        sleep 0.3
+        app_alive
+        take_shot
+        area_signature
+        [[ "$signature" != "$first" ]] && return 0
+    done
+    fail "$when the picture stayed the same over 7 screenshots: nothing is being drawn"
+}
+
+# Sets $rss to the program's resident memory in kB.
+rss=0
+read_rss() {
+    app_alive
+    rss=$(ps -o rss= -p "$app_pid" | tr -d ' ') || fail "could not read the program's resident size"
+    [[ "$rss" =~ ^[0-9]+$ ]] || fail "unexpected resident size '$rss' from ps"
+}
+
+# Processor time used by the program so far, user and system, in clock ticks
+# (fields 14 and 15 of its stat line, counted after the name in parentheses).
+cpu_ticks() {
+    awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$app_pid/stat" 2>/dev/null ||
+        fail "could not read the program's processor time"
+}
+
+# A program with nothing to draw waits for events: over 2 s it uses the
+# processor for a small fraction of the time; a drawing loop still going,
+# seen or not, keeps it busy all the time.
+expect_idle() {
+    local when=$1 hz before after used_ms
+    hz=$(getconf CLK_TCK)
+    app_alive
+    before=$(cpu_ticks)
+    sleep 2
+    app_alive
+    after=$(cpu_ticks)
+    used_ms=$(( (after - before) * 1000 / hz ))
+    (( used_ms <= 400 )) ||
+        fail "$when the program used the processor for $used_ms ms of 2 s: something is still running"
+    step "idle: $used_ms ms of processor time in 2 s"
+}
+
+# Sets $caption to the caption of the figure on show, waiting up to 3 s while
+# it is empty (between two figures of the slide show).
+read_figure_caption() {
+    for _ in $(seq 1 30); do
+        app_alive
+        read_caption
+        [[ -n "$caption" && "$caption" != "$app_name" ]] && return 0
+        sleep 0.1
+    done
+    fail "the caption stayed empty for 3 s"
 }
 
 # Milliseconds on the wall clock.
