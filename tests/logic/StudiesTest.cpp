@@ -12,6 +12,7 @@
 #include "app/CommandTables.h"
 #include "app/Form.h"
 #include "runtime/Numeric.h"
+#include "support/InTempDirectory.h"
 #include "support/ScriptedPlatform.h"
 
 namespace quillon {
@@ -21,35 +22,7 @@ using testing::ScriptedPlatform;
 using testing::SurfaceOp;
 using Kind = SurfaceOp::Kind;
 
-// Runs in a directory of its own, where the number files are written.
-class InTempDirectory {
-public:
-    InTempDirectory()
-        : previous_(std::filesystem::current_path()),
-          dir_(std::filesystem::temp_directory_path() /
-               ("quillon-studies-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++)))
-    {
-        std::filesystem::create_directories(dir_);
-        std::filesystem::current_path(dir_);
-    }
-    ~InTempDirectory()
-    {
-        std::filesystem::current_path(previous_);
-        std::filesystem::remove_all(dir_);
-    }
-    std::string read(const char* name) const
-    {
-        std::ifstream in(dir_ / name, std::ios::binary);
-        std::stringstream content;
-        content << in.rdbuf();
-        return content.str();
-    }
-    bool exists(const char* name) const { return std::filesystem::exists(dir_ / name); }
-
-private:
-    static inline int counter_ = 0;
-    std::filesystem::path previous_, dir_;
-};
+using testing::InTempDirectory;
 
 struct Started {
     InTempDirectory dir;
