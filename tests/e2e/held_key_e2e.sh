@@ -73,7 +73,8 @@ step "let go after $(( ($(now_ms) - started) / 1000 )) s: $captions captions, th
 
 step "$escapes times Escape"
 focus_main
-timeout 60 xdotool key --delay 5 $(printf 'Escape %.0s' $(seq 1 "$escapes")) ||
+mapfile -t keys < <(yes Escape | head -n "$escapes")
+timeout 60 xdotool key --delay 5 "${keys[@]}" ||
     fail "could not press Escape $escapes times"
 sleep 1
 app_alive

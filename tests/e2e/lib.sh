@@ -363,19 +363,19 @@ visible_windows() {
     x search --onlyvisible --name . 2>/dev/null | sort || true
 }
 wait_for_new_window() {
-    local id
+    local id owner
     for _ in $(seq 1 100); do
         app_alive
         for id in $(visible_windows); do
             [[ " $* " == *" $id "* ]] && continue
             is_viewable "$id" || continue
             dialog=$id
-            local owner
             owner=$(timeout 10 xprop -id "$id" -notype WM_TRANSIENT_FOR) ||
                 fail "could not read WM_TRANSIENT_FOR of window $id"
-            [[ "${owner##* }" =~ ^0x[0-9a-f]+$ ]] && (( ${owner##* } == W )) ||
-                fail "the new window $id '$(x getwindowname "$id")' does not belong to the main window ($owner)"
-            return 0
+            if [[ "${owner##* }" =~ ^0x[0-9a-f]+$ ]] && (( ${owner##* } == W )); then
+                return 0
+            fi
+            fail "the new window $id '$(x getwindowname "$id")' does not belong to the main window ($owner)"
         done
         sleep 0.1
     done

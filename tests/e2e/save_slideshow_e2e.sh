@@ -74,12 +74,12 @@ done
 (( pixels >= min_lorenz_pixels )) || fail "Lorenz coloured only $pixels pixels"
 step "Lorenz draws: $pixels coloured pixels"
 
-windows=$(visible_windows)
+mapfile -t windows < <(visible_windows)
 take_shot
 mask_of "$shot" "$area" before
 step "Space: save"
 x key space || fail "could not press Space"
-wait_for_new_window $windows
+wait_for_new_window "${windows[@]}"
 save_dialog=$dialog
 step "save dialog $save_dialog '$(x getwindowname "$save_dialog")'"
 focus_window "$save_dialog"
@@ -128,16 +128,16 @@ step "shot.BMP holds $white coloured pixels, where the screen has them; the draw
 
 # --- 2. cancel ----------------------------------------------------------------------
 
-windows=$(visible_windows)
+mapfile -t windows < <(visible_windows)
 step "Space, then Escape in the dialog"
 focus_main
 x key space || fail "could not press Space"
-wait_for_new_window $windows
+wait_for_new_window "${windows[@]}"
 save_dialog=$dialog
 focus_window "$save_dialog"
 x key Escape || fail "could not press Escape in the save dialog"
 wait_for_dialog_gone "$save_dialog"
-wait_for_new_window $windows
+wait_for_new_window "${windows[@]}"
 title=$(x getwindowname "$dialog")
 [[ "$title" == QUILLON ]] || fail "after cancelling, a window named '$title' opened, expected the message box 'QUILLON'"
 step "message box $dialog 'QUILLON' (Image not saved!)"

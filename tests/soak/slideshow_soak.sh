@@ -18,7 +18,7 @@
 set -euo pipefail
 
 here=$(dirname "${BASH_SOURCE[0]}")
-# shellcheck source=../e2e/lib.sh
+# shellcheck source=SCRIPTDIR/../e2e/lib.sh
 source "$here/../e2e/lib.sh"
 
 duration=${1:-3600}
@@ -26,8 +26,10 @@ max_growth_kb=$((64 * 1024))
 first_sample_s=15
 sample_every_s=60
 
-[[ "$duration" =~ ^[0-9]+$ ]] && (( duration >= 30 )) ||
-    { printf 'usage: %s [SECONDS (at least 30)] [path/to/quillon]\n' "$0" >&2; exit 2; }
+if ! [[ "$duration" =~ ^[0-9]+$ ]] || (( duration < 30 )); then
+    printf 'usage: %s [SECONDS (at least 30)] [path/to/quillon]\n' "$0" >&2
+    exit 2
+fi
 e2e_init "${2:-$here/../../build/quillon}"
 start_xvfb
 start_program
