@@ -43,6 +43,7 @@ QtPlatform::QtPlatform() : window_(std::make_unique<QtWindow>(*this))
         std::_Exit(0);
     };
     timer1_.setInterval(10000);
+    timer1_.setTimerType(Qt::PreciseTimer);  // slides of ten seconds, not a little less
     clock_.start();
     window_->resize(1024, 768 + 24);
 }

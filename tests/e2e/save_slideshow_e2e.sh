@@ -4,8 +4,8 @@
 #   save_slideshow_e2e.sh path/to/quillon
 #
 # One session of the program, driven with xdotool:
-#   1. F1 draws Lorenz; Space opens the save dialog, "shot" and Return save
-#      shot.BMP in the working directory (the dialog adds the extension): a
+#   1. F1 draws Lorenz; Space opens the save dialog, a path ending in "shot"
+#      and Return save shot.BMP (the dialog adds the extension): a
 #      24-bit bitmap as large as the main window, holding the coloured points
 #      that were on the screen when Space was pressed and none that the screen
 #      does not show afterwards. The drawing goes on once the dialog is closed.
@@ -83,7 +83,8 @@ wait_for_new_window "${windows[@]}"
 save_dialog=$dialog
 step "save dialog $save_dialog '$(x getwindowname "$save_dialog")'"
 focus_window "$save_dialog"
-x type --delay 30 shot || fail "could not type into the save dialog"
+# The whole path, wherever the dialog opened; no extension.
+x type --delay 30 "$work/shot" || fail "could not type into the save dialog"
 x key Return || fail "could not press Return in the save dialog"
 wait_for_dialog_gone "$save_dialog"
 
@@ -92,7 +93,7 @@ for _ in $(seq 1 50); do
     [[ -s "$bmp" ]] && break
     sleep 0.1
 done
-[[ -s "$bmp" ]] || fail "no shot.BMP in the working directory after saving: $(ls "$work")"
+[[ -s "$bmp" ]] || fail "no $bmp after saving to $work/shot: $(ls "$work")"
 leftovers=$(find "$work" -maxdepth 1 -name 'shot*' ! -name 'shot-*.png' ! -name shot.BMP)
 [[ -z "$leftovers" ]] || fail "saving left other files behind: $leftovers"
 
