@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -626,6 +627,52 @@ TEST(StudiesNested, ANumberFileThatCannotBeOpenedCostsNothing)
     s.form.AppendCaption();
     ASSERT_EQ(s.platform.boxes.size(), 3u);
     EXPECT_NE(s.platform.boxes[2].text.find("\"ss_save.txt\""), std::string::npos);
+}
+
+TEST(StudiesNested, AFullDiskCostsNoCrashAndTheCaptionFileTellsIt)
+{
+    // A small file system filled to the last byte (needs root to mount it).
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                      ("quillon-full-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    if (std::system(("mount -t tmpfs -o size=16k tmpfs " + dir.string() + " 2>/dev/null").c_str()) != 0) {
+        std::filesystem::remove(dir);
+        GTEST_SKIP() << "cannot mount a small file system here";
+    }
+    {
+        std::ofstream fill(dir / "fill", std::ios::binary);
+        const std::string block(4096, 'x');
+        for (int k = 0; k < 8; ++k)
+            fill << block;
+    }
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir);
+    {
+        ScriptedPlatform platform;
+        Form form(platform);
+        form.Form_Load();
+        form.setDelayAdditions(10);
+        for (const char* answer : {"2", "0.5"})
+            platform.answer(answer);
+        platform.answerBox(MessageBoxAnswer::Yes);
+        platform.at(3, [&] { form.mnuFIX_Click(); });
+        form.mnuLOG_Click();
+        EXPECT_EQ(form.openFileCount(), 0);
+        EXPECT_EQ(form.stopFlag, -1);
+        form.mnuFIX_Click();
+        platform.answer("27");
+        platform.answerBox(MessageBoxAnswer::Yes);
+        form.mnuNUM_Click();
+        EXPECT_NE(platform.currentCaption.find("Number of Iterations = 111"), std::string::npos);
+        const size_t before = platform.boxes.size();
+        platform.setCaption(std::string(20000, 'c'));
+        form.AppendCaption();
+        ASSERT_EQ(platform.boxes.size(), before + 1);
+        EXPECT_NE(platform.boxes.back().text.find("No space left on device"), std::string::npos);
+    }
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(std::system(("umount " + dir.string()).c_str()), 0);
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace
