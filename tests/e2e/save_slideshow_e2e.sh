@@ -156,31 +156,39 @@ press_escape_and_expect_reset
 step "F9: slide show"
 focus_main
 x key F9 || fail "could not press F9"
-started=$(now_ms)
-for _ in $(seq 1 30); do
-    read_figure_caption
-    count_coloured_pixels
-    (( pixels > 0 )) && break
-    sleep 0.1
-done
-(( pixels > 0 )) || fail "the slide '$caption' drew nothing within 3 s"
-first=$caption
-step "slide after $(( $(now_ms) - started )) ms: '$first', $pixels coloured pixels"
 
-# Timer1 ends a slide every 10 s.
-until read_figure_caption; [[ "$caption" != "$first" ]]; do
-    (( $(now_ms) - started < 15000 )) || fail "15 s into the slide show it still shows '$first'"
-    sleep 0.2
+# Random parameters may make an orbit escape, and such a slide rightly draws
+# nothing; so each slide is given 3 s to draw, and some slide among the first
+# four must draw. Timer1 ends every slide after 10 s.
+drawn=""
+previous=""
+started=$(now_ms)
+for slide in 1 2 3 4; do
+    if [[ -n "$previous" ]]; then
+        until read_figure_caption; [[ "$caption" != "$previous" ]]; do
+            (( $(now_ms) - started < 15000 )) || fail "15 s into slide $(( slide - 1 )) it still shows '$previous'"
+            sleep 0.2
+        done
+        changed=$(( $(now_ms) - started ))
+        (( changed >= 9000 )) || fail "slide $(( slide - 1 )) gave way after $changed ms, expected 10 s"
+        step "slide $slide after $changed ms"
+    else
+        read_figure_caption
+    fi
+    started=$(now_ms)
+    shown=$caption
+    for _ in $(seq 1 30); do
+        count_coloured_pixels
+        (( pixels > 0 )) && break
+        sleep 0.1
+    done
+    step "slide $slide: '$shown', $pixels coloured pixels"
+    (( pixels > 0 )) && drawn=$shown
+    previous=$shown
+    # Two slides show that Timer1 moves the show on; go on only for one that draws.
+    (( slide >= 2 )) && [[ -n "$drawn" ]] && break
 done
-changed=$(( $(now_ms) - started ))
-(( changed >= 9000 )) || fail "the first slide gave way after $changed ms, expected 10 s"
-for _ in $(seq 1 30); do
-    count_coloured_pixels
-    (( pixels > 0 )) && break
-    sleep 0.1
-done
-(( pixels > 0 )) || fail "the next slide '$caption' drew nothing within 3 s"
-step "next slide after $changed ms: '$caption', $pixels coloured pixels"
+[[ -n "$drawn" ]] || fail "none of four slides drew anything within 3 s"
 
 step "F10: slide show off"
 focus_main
