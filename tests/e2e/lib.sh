@@ -229,6 +229,20 @@ count_coloured_pixels() {
     count_in_shot ""
 }
 
+# wait_for_pixels MIN SECONDS
+# Counts the coloured pixels every 0.1 s until there are at least MIN or SECONDS
+# have passed; $pixels holds the last count. Fails only if the program died.
+wait_for_pixels() {
+    local tries=$(( $2 * 10 ))
+    for _ in $(seq 1 "$tries"); do
+        app_alive
+        count_coloured_pixels
+        (( pixels >= $1 )) && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
 # count_in_shot [WxH+DX+DY]
 # Sets $pixels to the number of pixels that are not black on the last
 # screenshot: in the drawing area or, given a rectangle relative to the drawing

@@ -66,12 +66,7 @@ le_int() {
 step "F1: Lorenz"
 focus_main
 x key F1 || fail "could not press F1"
-for _ in $(seq 1 30); do
-    count_coloured_pixels
-    (( pixels >= min_lorenz_pixels )) && break
-    sleep 0.2
-done
-(( pixels >= min_lorenz_pixels )) || fail "Lorenz coloured only $pixels pixels"
+wait_for_pixels "$min_lorenz_pixels" 6 || fail "Lorenz coloured only $pixels pixels"
 step "Lorenz draws: $pixels coloured pixels"
 
 mapfile -t windows < <(visible_windows)
@@ -164,27 +159,19 @@ drawn=""
 previous=""
 started=$(now_ms)
 for slide in 1 2 3 4; do
+    until read_figure_caption; [[ "$caption" != "$previous" ]]; do
+        (( $(now_ms) - started < 15000 )) || fail "15 s into slide $(( slide - 1 )) it still shows '$previous'"
+        sleep 0.2
+    done
     if [[ -n "$previous" ]]; then
-        until read_figure_caption; [[ "$caption" != "$previous" ]]; do
-            (( $(now_ms) - started < 15000 )) || fail "15 s into slide $(( slide - 1 )) it still shows '$previous'"
-            sleep 0.2
-        done
         changed=$(( $(now_ms) - started ))
         (( changed >= 9000 )) || fail "slide $(( slide - 1 )) gave way after $changed ms, expected 10 s"
         step "slide $slide after $changed ms"
-    else
-        read_figure_caption
     fi
     started=$(now_ms)
-    shown=$caption
-    for _ in $(seq 1 30); do
-        count_coloured_pixels
-        (( pixels > 0 )) && break
-        sleep 0.1
-    done
-    step "slide $slide: '$shown', $pixels coloured pixels"
-    (( pixels > 0 )) && drawn=$shown
-    previous=$shown
+    previous=$caption
+    wait_for_pixels 1 3 && drawn=$caption
+    step "slide $slide: '$caption', $pixels coloured pixels"
     # Two slides show that Timer1 moves the show on; go on only for one that draws.
     (( slide >= 2 )) && [[ -n "$drawn" ]] && break
 done
