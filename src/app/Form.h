@@ -11,7 +11,7 @@
 #include "app/CommandTables.h"
 #include "app/FigureState.h"
 #include "app/MapFigure.h"
-#include "platform/Platform.h"
+#include "app/Platform.h"
 #include "runtime/NumberFormat.h"
 #include "runtime/Rnd.h"
 #include "runtime/TextFile.h"

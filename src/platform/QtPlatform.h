@@ -10,7 +10,7 @@
 #include <functional>
 #include <memory>
 
-#include "platform/Platform.h"
+#include "app/Platform.h"
 #include "platform/QtSurface.h"
 
 namespace quillon {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "app/Platform.h"
 
 namespace quillon::testing {
 
