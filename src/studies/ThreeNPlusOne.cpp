@@ -64,11 +64,17 @@ void Form::mnuNUM_Click()
         nextValue(seqN, seqNext);
         platform_.doEvents();
         seqN = seqNext;
-        // Only a RESET inside the yield zeroes the value, and 0 would halve to 0 for
-        // ever: the reset request ends the study here as it does in the drawing run.
+        // 0 would halve to 0 for ever. The value is zeroed inside the yield by a
+        // RESET, whose request ends the study here as it does in the drawing run,
+        // or by a 3N+1 study that ran there to its end: its picture and summary
+        // stay, and this run takes the plain exit.
         if (seqN == 0) {
-            mnuReset_Click();
-            stopFlag = 0;
+            if (stopFlag == 1) {
+                mnuReset_Click();
+                stopFlag = 0;
+            } else {
+                zeroSequence();
+            }
             return;
         }
         if (seqNext > seqMax) {

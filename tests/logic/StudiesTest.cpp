@@ -464,17 +464,40 @@ TEST(ThreeNPlusOne, ResetDuringTheDrawingEndsTheFile)
     EXPECT_EQ(file.substr(file.size() - tail.size()), tail);
 }
 
-TEST(ThreeNPlusOne, ResetDuringTheUnseenRunEndsTheStudyToo)
+TEST(ThreeNPlusOne, AZeroedValueInTheUnseenRunEndsItAsWhatZeroedItDid)
 {
-    // RESET zeroes the value being followed; 0 would halve to 0 for ever.
-    Started s;
-    s.answers({"27"});
-    s.platform.at(50, [&] { s.form.mnuReset_Click(); });
-    s.form.mnuNUM_Click();
-    EXPECT_EQ(s.platform.doEventsCalls, 50u);
-    EXPECT_TRUE(s.on(Kind::Circle, Surface::Window).empty());
-    EXPECT_EQ(s.form.stopFlag, 0);
-    EXPECT_EQ(s.platform.currentCaption, "");
+    // The value followed is zeroed inside the first run's yield either by RESET
+    // (the study ends as a reset does) or by a second 3N+1 study run there to its
+    // end (its picture and summary stay). 0 would halve to 0 for ever.
+    const std::string innerSummary =
+        "3N + 1  Sequence:   Starting at 6.    MAX Value Reached =  16    Number of Iterations = 8";
+    struct Case {
+        const char* name;
+        bool reset;
+        std::string caption;
+        size_t circles;  // the inner study's: its start, 8 steps, 3 rings round 16
+    };
+    for (const Case& c : {Case{"RESET", true, "", 0}, Case{"inner study", false, innerSummary, 12}}) {
+        SCOPED_TRACE(c.name);
+        Started s;
+        s.answers({"27"});
+        s.platform.at(50, [&] {
+            if (c.reset) {
+                s.form.mnuReset_Click();
+                return;
+            }
+            s.answers({"6"});
+            s.form.mnuNUM_Click();
+        });
+        s.form.mnuNUM_Click();
+        EXPECT_EQ(s.on(Kind::Circle, Surface::Window).size(), c.circles);
+        EXPECT_EQ(s.on(Kind::Circle, Surface::Picture).size(), c.circles);
+        EXPECT_EQ(s.platform.currentCaption, c.caption);
+        EXPECT_EQ(s.platform.ops.back().kind, c.reset ? Kind::Clear : Kind::Line);
+        EXPECT_EQ(s.form.stopFlag, 0);
+        EXPECT_EQ(s.form.seqN, 0);
+        EXPECT_EQ(s.form.seqPeak, 0);
+    }
 }
 
 // --- Pickover earthworm ---
