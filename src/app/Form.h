@@ -223,9 +223,10 @@ public:
     }
 
     // Counts a running command for the nesting cap; ignored when the cap is reached.
+    // A command that runs another command at once needs room for both levels.
     class NestingGuard {
     public:
-        explicit NestingGuard(Form& form);
+        explicit NestingGuard(Form& form, int levelsNeeded = 1);
         ~NestingGuard();
         NestingGuard(const NestingGuard&) = delete;
         NestingGuard& operator=(const NestingGuard&) = delete;

@@ -22,8 +22,8 @@ inline double divideExtent(double extent, double divisor)
 
 }  // namespace
 
-Form::NestingGuard::NestingGuard(Form& form)
-    : form_(form), admitted_(form.nestedCommands_ < kMaxNestedCommands)
+Form::NestingGuard::NestingGuard(Form& form, int levelsNeeded)
+    : form_(form), admitted_(form.nestedCommands_ + levelsNeeded <= kMaxNestedCommands)
 {
     if (admitted_)
         ++form_.nestedCommands_;

@@ -26,7 +26,10 @@ std::span<const FormHandler> Form::slideTable() { return kSlides; }
 
 void Form::mnuSS_Click()
 {
-    NestingGuard guard(*this);
+    // A show whose slides would all be refused at the nesting cap would go round
+    // its loop for ever without yielding: it is refused as a whole instead, as
+    // any command at the cap is.
+    NestingGuard guard(*this, 2);
     if (!guard.admitted())
         return;
     do {

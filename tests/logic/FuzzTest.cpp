@@ -213,6 +213,8 @@ TEST(Fuzz, RandomCommandSequencesLeaveASoundProgram)
             sequence.run();
         } catch (const RunawayDrawing&) {
             ADD_FAILURE() << "the sequence did not come back to idle: " << sequence.describe();
+        } catch (const testing::HangWithoutYield&) {
+            ADD_FAILURE() << "the program froze without reaching the event pump: " << sequence.describe();
         }
         sequence.check();
         if (std::getenv("QUILLON_FUZZ_TIMES"))
@@ -223,6 +225,86 @@ TEST(Fuzz, RandomCommandSequencesLeaveASoundProgram)
     }
     std::filesystem::current_path(previous);
     std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace quillon
+
+namespace quillon {
+namespace {
+
+// Drives the nesting to the cap (or one short of it) with one kind of command,
+// each new command given inside the newest drawing's DoEvents, then gives one
+// more command of another kind there, and unwinds. No command may then go on without
+// reaching the event pump, and everything must come back to idle.
+struct CapKind {
+    const char* name;
+    void (*give)(Form&);
+};
+
+const CapKind kCapKinds[] = {
+    {"F1", [](Form& f) { f.Form_KeyDown(keys::F1, 0); }},
+    {"F5", [](Form& f) { f.Form_KeyDown(keys::F5, 0); }},
+    {"F6", [](Form& f) { f.Form_KeyDown(keys::F6, 0); }},
+    {"F8", [](Form& f) { f.Form_KeyDown(keys::F8, 0); }},
+    {"F9", [](Form& f) { f.Form_KeyDown(keys::F9, 0); }},
+    {"mnuHenon", [](Form& f) { f.mnuHenon_Click(); }},
+};
+
+TEST(Fuzz, NestingToTheCapThenOneMoreOfEveryKind)
+{
+    for (const int depth : {Form::kMaxNestedCommands - 1, Form::kMaxNestedCommands})
+    for (const CapKind& fill : kCapKinds) {
+        for (const CapKind& extra : kCapKinds) {
+            SCOPED_TRACE(std::string("filled with ") + fill.name + " to " + std::to_string(depth) +
+                         ", then " + extra.name);
+            ScriptedPlatform platform;
+            platform.recordPoints = false;
+            platform.recordOthers = false;
+            platform.answerDefaults = true;
+            platform.budget = 2'000'000;
+            Form form(platform);
+            form.Form_Load();
+            form.rnd().reseed(7);
+            int fills = 0;
+            bool extraGiven = false;
+            uint64_t unwindFrom = 0;
+            platform.onEveryCall([&] {
+                if (!extraGiven) {
+                    // F9 fills two levels a time and may stop one short.
+                    if (form.nestedCommands() < depth && fills < 400) {
+                        ++fills;
+                        fill.give(form);
+                        return;
+                    }
+                    extraGiven = true;
+                    unwindFrom = platform.doEventsCalls;
+                    extra.give(form);
+                    return;
+                }
+                // Unwind: Timer2 ticks end the bifurcation columns; F10 ends the
+                // shows, Esc the drawings, Tab what only FIX halts.
+                form.Timer2_Timer();
+                const uint64_t since = platform.doEventsCalls - unwindFrom;
+                if (since / 500 % 2 == 0)
+                    return;
+                const int16_t key[] = {keys::F10, keys::Escape, keys::Tab};
+                form.Form_KeyDown(key[since % 3], 0);
+            });
+            try {
+                fill.give(form);
+            } catch (const testing::HangWithoutYield&) {
+                ADD_FAILURE() << "the program froze without reaching the event pump";
+                continue;
+            } catch (const RunawayDrawing&) {
+                ADD_FAILURE() << "the nested commands did not come back to idle";
+                continue;
+            }
+            EXPECT_TRUE(extraGiven);
+            EXPECT_GE(fills, depth / 2 - 1);
+            EXPECT_EQ(form.nestedCommands(), 0);
+        }
+    }
 }
 
 }  // namespace

@@ -40,6 +40,7 @@ std::vector<SurfaceOp> ScriptedPlatform::pointsOn(Surface surface) const
 
 void ScriptedPlatform::setCaption(const std::string& text)
 {
+    noteCall();
     currentCaption = text;
     if (recordOthers)
         captions.push_back(text);
@@ -47,30 +48,35 @@ void ScriptedPlatform::setCaption(const std::string& text)
 
 void ScriptedPlatform::setPictureHeight(double v)
 {
+    noteCall();
     pictureHeight = v;
     pictureSetters.push_back("Height");
 }
 
 void ScriptedPlatform::setPictureWidth(double v)
 {
+    noteCall();
     pictureWidth = v;
     pictureSetters.push_back("Width");
 }
 
 void ScriptedPlatform::setPictureScaleHeight(double v)
 {
+    noteCall();
     pictureScaleHeight = v;
     pictureSetters.push_back("ScaleHeight");
 }
 
 void ScriptedPlatform::setPictureScaleWidth(double v)
 {
+    noteCall();
     pictureScaleWidth = v;
     pictureSetters.push_back("ScaleWidth");
 }
 
 void ScriptedPlatform::clear(Surface surface)
 {
+    noteCall();
     position_[index(surface)][0] = 0;
     position_[index(surface)][1] = 0;
     if (recordOthers)
@@ -79,6 +85,7 @@ void ScriptedPlatform::clear(Surface surface)
 
 void ScriptedPlatform::setPoint(Surface surface, float x, float y, Rgb color)
 {
+    noteCall();
     ++pointCount;
     if (recordPoints)
         ops.push_back({SurfaceOp::Kind::Point, surface, x, y, color});
@@ -86,6 +93,7 @@ void ScriptedPlatform::setPoint(Surface surface, float x, float y, Rgb color)
 
 void ScriptedPlatform::setBackColor(Surface surface, Rgb color)
 {
+    noteCall();
     backColor[surface == Surface::Window ? 0 : 1] = color;
     if (recordOthers)
         ops.push_back({SurfaceOp::Kind::BackColor, surface, 0, 0, color});
@@ -93,12 +101,14 @@ void ScriptedPlatform::setBackColor(Surface surface, Rgb color)
 
 void ScriptedPlatform::refresh(Surface surface)
 {
+    noteCall();
     if (recordOthers)
         ops.push_back({SurfaceOp::Kind::Refresh, surface});
 }
 
 void ScriptedPlatform::circle(Surface surface, float x, float y, float radius, Rgb color)
 {
+    noteCall();
     SurfaceOp op{SurfaceOp::Kind::Circle, surface, x, y, color};
     op.radius = radius;
     if (recordOthers)
@@ -109,6 +119,7 @@ void ScriptedPlatform::circle(Surface surface, float x, float y, float radius, R
 
 void ScriptedPlatform::line(Surface surface, float x1, float y1, float x2, float y2, Rgb color)
 {
+    noteCall();
     SurfaceOp op{SurfaceOp::Kind::Line, surface, x1, y1, color};
     op.x2 = x2;
     op.y2 = y2;
@@ -120,6 +131,7 @@ void ScriptedPlatform::line(Surface surface, float x1, float y1, float x2, float
 
 void ScriptedPlatform::setFillColor(Surface surface, Rgb color)
 {
+    noteCall();
     if (recordOthers)
         ops.push_back({SurfaceOp::Kind::FillColor, surface, 0, 0, color});
 }
@@ -135,29 +147,35 @@ std::vector<SurfaceOp> ScriptedPlatform::opsOf(SurfaceOp::Kind kind) const
 
 std::string ScriptedPlatform::menuCaption(std::string_view item) const
 {
+    noteCall();
     const auto found = menuCaptions.find(item);
     return found == menuCaptions.end() ? std::string() : found->second;
 }
 
 void ScriptedPlatform::setMenuCaption(std::string_view item, const std::string& text)
 {
+    noteCall();
     menuCaptions[std::string(item)] = text;
 }
 
 void ScriptedPlatform::setMenuVisible(std::string_view item, bool visible)
 {
+    noteCall();
     menuVisible[std::string(item)] = visible;
 }
 
 std::string ScriptedPlatform::inputBox(const std::string& prompt, const std::string& title,
                                        const std::string& defaultText)
 {
+    callsSinceYield_ = 0;  // a modal box runs an event loop of its own
     if (recordOthers)
         prompts.push_back({prompt, title, defaultText});
     if (answers_.empty()) {
         // Prompts asked again until valid would ask for ever.
         if (++unanswered_ > promptBudget)
             throw RunawayDrawing();
+        if (answerDefaults)
+            return defaultText;
         return answerSource ? answerSource().value_or(std::string()) : std::string();
     }
     const std::optional<std::string> text = answers_.front();
@@ -167,6 +185,7 @@ std::string ScriptedPlatform::inputBox(const std::string& prompt, const std::str
 
 MessageBoxAnswer ScriptedPlatform::messageBox(const MessageBoxRequest& request)
 {
+    callsSinceYield_ = 0;
     if (recordOthers)
         boxes.push_back(request);
     if (boxAnswers_.empty() && boxSource)
@@ -181,6 +200,7 @@ MessageBoxAnswer ScriptedPlatform::messageBox(const MessageBoxRequest& request)
 
 std::optional<std::string> ScriptedPlatform::saveFileDialog(const SaveDialogRequest& request)
 {
+    callsSinceYield_ = 0;
     saveDialogs.push_back(request);
     if (saveAnswers.empty())
         return std::nullopt;
@@ -199,6 +219,7 @@ std::optional<std::string> ScriptedPlatform::savePicture(const std::string& path
 
 void ScriptedPlatform::pumpEvents()
 {
+    callsSinceYield_ = 0;
     ++doEventsCalls;
     if (doEventsCalls > budget)
         throw RunawayDrawing();

@@ -30,6 +30,13 @@ struct Prompt {
     std::string prompt, title, defaultText;
 };
 
+// Thrown when the logic keeps working without ever reaching the event pump: a
+// loop that repeats without a DoEvents call (nor a modal box, which runs an
+// event loop of its own) would freeze the window.
+struct HangWithoutYield : std::runtime_error {
+    HangWithoutYield() : std::runtime_error("the program went on without reaching the event pump") {}
+};
+
 // Thrown by endProgram, so a test can see the program end.
 struct ProgramEnded {};
 
@@ -52,8 +59,11 @@ public:
     // Answers when the scripted ones have run out (the fuzz test draws them).
     std::function<std::optional<std::string>()> answerSource;
     std::function<MessageBoxAnswer()> boxSource;
+    bool answerDefaults = false;  // unscripted prompts take the offered default
     uint64_t budget = 5'000'000;  // DoEvents calls before RunawayDrawing
     int promptBudget = 10'000;    // unanswered prompts before RunawayDrawing
+    // Platform calls allowed between two yields before HangWithoutYield.
+    uint64_t yieldBound = 100'000;
     bool recordPoints = true;
     bool recordOthers = true;  // every other operation, caption, prompt and box
 
@@ -112,7 +122,11 @@ public:
 
     std::optional<std::string> saveFileDialog(const SaveDialogRequest& request) override;
     std::optional<std::string> savePicture(const std::string& path) override;
-    void setTimerEnabled(TimerId timer, bool enabled) override { timerEnabled[timer] = enabled; }
+    void setTimerEnabled(TimerId timer, bool enabled) override
+    {
+        noteCall();
+        timerEnabled[timer] = enabled;
+    }
 
     // The save dialog's answers (nothing = Cancel) and what the picture writer says.
     std::deque<std::optional<std::string>> saveAnswers;
@@ -128,7 +142,15 @@ private:
     void pumpEvents() override;
     static int index(Surface surface) { return surface == Surface::Window ? 0 : 1; }
 
+    // Counts a platform call made since the last yield.
+    void noteCall() const
+    {
+        if (++callsSinceYield_ > yieldBound)
+            throw HangWithoutYield();
+    }
+
     float position_[2][2] = {{0, 0}, {0, 0}};
+    mutable uint64_t callsSinceYield_ = 0;
     int unanswered_ = 0;
     std::multimap<uint64_t, std::function<void()>> actions_;
     std::function<void()> everyCall_;
