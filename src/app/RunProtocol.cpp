@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "app/Form.h"
+#include "app/PassRunner.h"
 #include "runtime/Numeric.h"
 
 namespace quillon {
@@ -150,82 +151,33 @@ void Form::runMapCommand(const MapFigure& figure)
 
 void Form::runPasses(const MapFigure& figure)
 {
-    if (stopFlag == 1)
-        return;
-    // The row is constant for the whole run; held in a local, it is not read again
-    // after every call that might have changed memory.
-    const MapFigure f = figure;
-    RoutineLocals locals;
-
-    // One point: the step, both surfaces, slow mode, the yield and the stop test.
-    // False when a reset request ended the routine.
-    const auto drawPoint = [&]() {
-        if (f.step)
-            f.step(*this, locals);
-        plotOnSurfaces(this->*f.plotU, this->*f.plotV, f.canvas);
-        if (delayOn != 0)
-            Delay();
-        platform_.doEvents();
-        if (stopFlag == 1) {
-            if (f.resetKeepsNewPoint) {
-                clearSurfaces();
-                stopFlag = 0;
-                x = 0;
-                y = 0;
-                z = 0;
+    // In the window a point is drawn on both surfaces, then slow mode, the
+    // yield and the stop test follow.
+    struct WindowSink {
+        Form& form;
+        const CanvasMap canvas;
+        const bool resetKeepsNewPoint;
+        bool point(double u, double v)
+        {
+            form.plotOnSurfaces(u, v, canvas);
+            if (form.delayOn != 0)
+                form.Delay();
+            form.platform_.doEvents();
+            if (form.stopFlag != 1)
+                return true;
+            if (resetKeepsNewPoint) {
+                form.clearSurfaces();
+                form.stopFlag = 0;
+                form.x = 0;
+                form.y = 0;
+                form.z = 0;
             } else {
-                resetExit();
+                form.resetExit();
             }
             return false;
         }
-        if (f.advance) {
-            f.advance(*this);
-        } else {
-            x = xNew;
-            y = yNew;
-        }
-        return true;
-    };
-    // The steps of one orbit: one point, or a counted loop that an orbit's end
-    // may leave early.
-    const auto runSteps = [&]() {
-        if (!f.steps.counter)
-            return drawPoint();
-        int16_t& j = this->*f.steps.counter;
-        for (j = 1; j <= f.steps.count; j = static_cast<int16_t>(j + 1)) {
-            if (!drawPoint())
-                return false;
-            if (f.orbitEnds && f.orbitEnds(*this))
-                break;
-        }
-        return true;
-    };
-    const auto runGroup = [&]() {
-        if (!f.orbits.counter)
-            return runSteps();
-        int16_t& i = this->*f.orbits.counter;
-        for (i = 1; i <= f.orbits.count; i = static_cast<int16_t>(i + 1)) {
-            if (f.orbitStart)
-                f.orbitStart(*this);
-            if (!runSteps())
-                return false;
-        }
-        return true;
-    };
-
-    if (f.start)
-        f.start(*this, locals);
-    while (stopFlag != -1) {
-        newPassColor();
-        iter = 0;
-        while (iter < f.passLength) {
-            if (f.haltsBeforeEveryPoint && stopFlag == -1)
-                break;
-            if (!runGroup())
-                return;
-            iter = static_cast<int16_t>(iter + 1);
-        }
-    }
+    } sink{*this, figure.canvas, figure.resetKeepsNewPoint};
+    runPassesInto(*this, figure, sink);
 }
 
 }  // namespace quillon

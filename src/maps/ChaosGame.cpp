@@ -2,6 +2,7 @@
 // picked at random and applied to the current point.
 #include <cmath>
 
+#include "app/FigureRows.h"
 #include "app/Form.h"
 #include "runtime/Numeric.h"
 
@@ -134,6 +135,11 @@ void trianglesStep(Form& f, RoutineLocals&)
     }
 }
 
+}  // namespace
+
+// The rows, shared with the renderer.
+namespace figures {
+
 constexpr MapFigure kSierpi{
     .captionPrefix = "Sierpi   ",
     .passLength = 5000,
@@ -178,15 +184,15 @@ constexpr MapFigure kTriangles{
     .advance = stayInPlace,
 };
 
-}  // namespace
+}  // namespace figures
 
-void Form::mnuSierpi_Click() { runMapCommand(kSierpi); }
-void Form::Sierpi() { runPasses(kSierpi); }
-void Form::mnuScorpion_Click() { runMapCommand(kScorpion); }
-void Form::Scorpion() { runPasses(kScorpion); }
-void Form::mnuTree_Click() { runMapCommand(kTree); }
-void Form::Tree() { runPasses(kTree); }
-void Form::mnuTriangles_Click() { runMapCommand(kTriangles); }
-void Form::Tri() { runPasses(kTriangles); }
+void Form::mnuSierpi_Click() { runMapCommand(figures::kSierpi); }
+void Form::Sierpi() { runPasses(figures::kSierpi); }
+void Form::mnuScorpion_Click() { runMapCommand(figures::kScorpion); }
+void Form::Scorpion() { runPasses(figures::kScorpion); }
+void Form::mnuTree_Click() { runMapCommand(figures::kTree); }
+void Form::Tree() { runPasses(figures::kTree); }
+void Form::mnuTriangles_Click() { runMapCommand(figures::kTriangles); }
+void Form::Tri() { runPasses(figures::kTriangles); }
 
 }  // namespace quillon

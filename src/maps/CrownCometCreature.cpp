@@ -3,6 +3,7 @@
 // screen transform.
 #include <cmath>
 
+#include "app/FigureRows.h"
 #include "app/Form.h"
 #include "runtime/Numeric.h"
 
@@ -109,6 +110,11 @@ void creatureStep(Form& f, RoutineLocals&)
     f.yNew = 330 - 160 * f.y;
 }
 
+}  // namespace
+
+// The rows, shared with the renderer.
+namespace figures {
+
 constexpr MapFigure kCrown{
     .promptTitle = "Crown",
     .captionPrefix = "Crown   ",
@@ -151,13 +157,13 @@ constexpr MapFigure kCreature{
     .advance = stayInPlace,
 };
 
-}  // namespace
+}  // namespace figures
 
-void Form::mnuCrown_Click() { runMapCommand(kCrown); }
-void Form::Crown() { runPasses(kCrown); }
-void Form::mnuComet_Click() { runMapCommand(kComet); }
-void Form::Comet() { runPasses(kComet); }
-void Form::mnuCreature_Click() { runMapCommand(kCreature); }
-void Form::Creature() { runPasses(kCreature); }
+void Form::mnuCrown_Click() { runMapCommand(figures::kCrown); }
+void Form::Crown() { runPasses(figures::kCrown); }
+void Form::mnuComet_Click() { runMapCommand(figures::kComet); }
+void Form::Comet() { runPasses(figures::kComet); }
+void Form::mnuCreature_Click() { runMapCommand(figures::kCreature); }
+void Form::Creature() { runPasses(figures::kCreature); }
 
 }  // namespace quillon

@@ -2,6 +2,7 @@
 // Dust, a random choice between a scaled rotation and a fixed quadratic map.
 #include <cmath>
 
+#include "app/FigureRows.h"
 #include "app/Form.h"
 #include "runtime/Numeric.h"
 
@@ -62,6 +63,11 @@ void dustStep(Form& f, RoutineLocals&)
     }
 }
 
+}  // namespace
+
+// The rows, shared with the renderer.
+namespace figures {
+
 constexpr MapFigure kDiamond{
     .promptTitle = "Diamond",
     .captionPrefix = "Diamond  ",
@@ -86,11 +92,11 @@ constexpr MapFigure kDust{
     .advance = stayInPlace,
 };
 
-}  // namespace
+}  // namespace figures
 
-void Form::mnuDIA_Click() { runMapCommand(kDiamond); }
-void Form::Diamond() { runPasses(kDiamond); }
-void Form::mnuDust_Click() { runMapCommand(kDust); }
-void Form::Dust() { runPasses(kDust); }
+void Form::mnuDIA_Click() { runMapCommand(figures::kDiamond); }
+void Form::Diamond() { runPasses(figures::kDiamond); }
+void Form::mnuDust_Click() { runMapCommand(figures::kDust); }
+void Form::Dust() { runPasses(figures::kDust); }
 
 }  // namespace quillon

@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 
+#include "app/FigureRows.h"
 #include "app/Form.h"
 #include "runtime/Numeric.h"
 
@@ -106,6 +107,11 @@ constexpr MapFigure equation(const char* title, const char* prefix,
     };
 }
 
+}  // namespace
+
+// The rows, shared with the renderer.
+namespace figures {
+
 constexpr MapFigure kE1 = equation("Equation 1", "Eqn(1)  ", kE1Parameters, e1Step, 200, 2);
 constexpr MapFigure kE2 = equation("Equation 2", "Eqn(2)  ", kE2Parameters, e2Step, 500, 2);
 constexpr MapFigure kE3 = equation("Equation 3", "Eqn(3)  ", kE3Parameters, e3Step, 500, 2);
@@ -116,23 +122,23 @@ constexpr MapFigure kE8 = equation("Equation 8", "Eqn(8)  ", kE8Parameters, e8St
 constexpr MapFigure kE8A = equation("Equation 8A", "Eqn(8A)  ", kE8AParameters, e8AStep, 500, 2.1);
 constexpr MapFigure kE8B = equation("Equation 8B", "Eqn(8B)  ", kE8BParameters, e8BStep, 500, 2.1);
 
-}  // namespace
+}  // namespace figures
 
-void Form::mnuE1_Click() { runMapCommand(kE1); }
-void Form::E1() { runPasses(kE1); }
-void Form::mnuE2_Click() { runMapCommand(kE2); }
-void Form::E2() { runPasses(kE2); }
-void Form::mnuE3_Click() { runMapCommand(kE3); }
-void Form::E3() { runPasses(kE3); }
-void Form::mnuE4_Click() { runMapCommand(kE4); }
-void Form::E4() { runPasses(kE4); }
-void Form::mnuE5_Click() { runMapCommand(kE5); }
-void Form::E5() { runPasses(kE5); }
-void Form::mnuE8_Click() { runMapCommand(kE8); }
-void Form::E8() { runPasses(kE8); }
-void Form::mnuE8A_Click() { runMapCommand(kE8A); }
-void Form::E8A() { runPasses(kE8A); }
-void Form::mnuE8B_Click() { runMapCommand(kE8B); }
-void Form::E8B() { runPasses(kE8B); }
+void Form::mnuE1_Click() { runMapCommand(figures::kE1); }
+void Form::E1() { runPasses(figures::kE1); }
+void Form::mnuE2_Click() { runMapCommand(figures::kE2); }
+void Form::E2() { runPasses(figures::kE2); }
+void Form::mnuE3_Click() { runMapCommand(figures::kE3); }
+void Form::E3() { runPasses(figures::kE3); }
+void Form::mnuE4_Click() { runMapCommand(figures::kE4); }
+void Form::E4() { runPasses(figures::kE4); }
+void Form::mnuE5_Click() { runMapCommand(figures::kE5); }
+void Form::E5() { runPasses(figures::kE5); }
+void Form::mnuE8_Click() { runMapCommand(figures::kE8); }
+void Form::E8() { runPasses(figures::kE8); }
+void Form::mnuE8A_Click() { runMapCommand(figures::kE8A); }
+void Form::E8A() { runPasses(figures::kE8A); }
+void Form::mnuE8B_Click() { runMapCommand(figures::kE8B); }
+void Form::E8B() { runPasses(figures::kE8B); }
 
 }  // namespace quillon

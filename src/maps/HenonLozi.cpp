@@ -1,6 +1,7 @@
 // Henon's quadratic map and Lozi's piecewise-linear relative.
 #include <cmath>
 
+#include "app/FigureRows.h"
 #include "app/Form.h"
 
 namespace quillon {
@@ -53,6 +54,11 @@ void loziStep(Form& f, RoutineLocals&)
 
 constexpr CanvasMap kHenonLoziCanvas{.kx = 3000, .ky = 6000, .qx = 2, .qy = 2};
 
+}  // namespace
+
+// The rows, shared with the renderer.
+namespace figures {
+
 constexpr MapFigure kHenon{
     .promptTitle = "Henon",
     .captionPrefix = "Henon   ",
@@ -73,12 +79,12 @@ constexpr MapFigure kLozi{
     .canvas = kHenonLoziCanvas,
 };
 
-}  // namespace
+}  // namespace figures
 
-void Form::mnuHenon_Click() { runMapCommand(kHenon); }
-void Form::Henon() { runPasses(kHenon); }
+void Form::mnuHenon_Click() { runMapCommand(figures::kHenon); }
+void Form::Henon() { runPasses(figures::kHenon); }
 
-void Form::mnuLozi_Click() { runMapCommand(kLozi); }
-void Form::Lozi() { runPasses(kLozi); }
+void Form::mnuLozi_Click() { runMapCommand(figures::kLozi); }
+void Form::Lozi() { runPasses(figures::kLozi); }
 
 }  // namespace quillon

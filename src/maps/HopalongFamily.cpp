@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 
+#include "app/FigureRows.h"
 #include "app/Form.h"
 #include "runtime/Numeric.h"
 
@@ -76,23 +77,28 @@ constexpr MapFigure hopalong(const char* title, const char* prefix,
     };
 }
 
+}  // namespace
+
+// The rows, shared with the renderer.
+namespace figures {
+
 constexpr MapFigure kHop1 = hopalong("Hopalong-1", "Hopalong(1)   ", kHop1Parameters, hop1Step, 200);
 constexpr MapFigure kHop2 = hopalong("Hopalong-2", "Hopalong(2)   ", kHop2Parameters, hop2Step, 500);
 constexpr MapFigure kHop3 = hopalong("Hopalong-3", "Hopalong(3)   ", kHop3Parameters, hop3Step, 200);
 constexpr MapFigure kHop5 = hopalong("Hopalong-4", "Hopalong(4)   ", kHop5Parameters, hop5Step, 200);
 constexpr MapFigure kHop4 = hopalong("Tetras", "Tetras   ", kHop4Parameters, hop4Step, 200);
 
-}  // namespace
+}  // namespace figures
 
-void Form::mnuHop1_Click() { runMapCommand(kHop1); }
-void Form::Hop1() { runPasses(kHop1); }
-void Form::mnuHop2_Click() { runMapCommand(kHop2); }
-void Form::Hop2() { runPasses(kHop2); }
-void Form::mnuHop3_Click() { runMapCommand(kHop3); }
-void Form::Hop3() { runPasses(kHop3); }
-void Form::mnuHop5_Click() { runMapCommand(kHop5); }
-void Form::Hop5() { runPasses(kHop5); }
-void Form::mnuHop4_Click() { runMapCommand(kHop4); }
-void Form::Hop4() { runPasses(kHop4); }
+void Form::mnuHop1_Click() { runMapCommand(figures::kHop1); }
+void Form::Hop1() { runPasses(figures::kHop1); }
+void Form::mnuHop2_Click() { runMapCommand(figures::kHop2); }
+void Form::Hop2() { runPasses(figures::kHop2); }
+void Form::mnuHop3_Click() { runMapCommand(figures::kHop3); }
+void Form::Hop3() { runPasses(figures::kHop3); }
+void Form::mnuHop5_Click() { runMapCommand(figures::kHop5); }
+void Form::Hop5() { runPasses(figures::kHop5); }
+void Form::mnuHop4_Click() { runMapCommand(figures::kHop4); }
+void Form::Hop4() { runPasses(figures::kHop4); }
 
 }  // namespace quillon

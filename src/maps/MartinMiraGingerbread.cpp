@@ -1,6 +1,7 @@
 // Martin's map, the Gumowski-Mira recurrence and the gingerbread man.
 #include <cmath>
 
+#include "app/FigureRows.h"
 #include "app/Form.h"
 
 namespace quillon {
@@ -68,6 +69,11 @@ void gingerbreadStep(Form& f, RoutineLocals&)
     f.yNew = f.x;
 }
 
+}  // namespace
+
+// The rows, shared with the renderer.
+namespace figures {
+
 constexpr MapFigure kMartin{
     .promptTitle = "Martin",
     .captionPrefix = "Martin   ",
@@ -101,15 +107,15 @@ constexpr MapFigure kGingerbread{
     .canvas = {.kx = 750, .ky = 700, .qx = 2.6, .qy = 2.6},
 };
 
-}  // namespace
+}  // namespace figures
 
-void Form::mnuMartin_Click() { runMapCommand(kMartin); }
-void Form::Martin() { runPasses(kMartin); }
+void Form::mnuMartin_Click() { runMapCommand(figures::kMartin); }
+void Form::Martin() { runPasses(figures::kMartin); }
 
-void Form::mnuMira_Click() { runMapCommand(kMira); }
-void Form::Mira() { runPasses(kMira); }
+void Form::mnuMira_Click() { runMapCommand(figures::kMira); }
+void Form::Mira() { runPasses(figures::kMira); }
 
-void Form::mnuGinBread_Click() { runMapCommand(kGingerbread); }
-void Form::Ginbread() { runPasses(kGingerbread); }
+void Form::mnuGinBread_Click() { runMapCommand(figures::kGingerbread); }
+void Form::Ginbread() { runPasses(figures::kGingerbread); }
 
 }  // namespace quillon

@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 
+#include "app/FigureRows.h"
 #include "app/Form.h"
 #include "runtime/Numeric.h"
 
@@ -73,6 +74,11 @@ constexpr MapFigure threeply(const char* title, const char* prefix,
     };
 }
 
+}  // namespace
+
+// The rows, shared with the renderer.
+namespace figures {
+
 constexpr MapFigure kThreeply = threeply("3Ply", "Threeply   ", kThreeplyParameters,
                                          threeplyStep<Bracket::SinTimesCos, true, -1>);
 constexpr MapFigure kTP2 = threeply("3Ply2", "Threeply-2   ", kTP2Parameters,
@@ -88,21 +94,21 @@ constexpr MapFigure kTP7 = threeply("3Ply-Sin", "Threeply-Sin   ", kTP7Parameter
 constexpr MapFigure kTP8 = threeply("3Ply-Cos", "Threeply-Cos   ", kTP8Parameters,
                                     threeplyStep<Bracket::AllCos, false, -1>);
 
-}  // namespace
+}  // namespace figures
 
-void Form::mnuThreeply_Click() { runMapCommand(kThreeply); }
-void Form::Threeply() { runPasses(kThreeply); }
-void Form::mnu3P2_Click() { runMapCommand(kTP2); }
-void Form::TP2() { runPasses(kTP2); }
-void Form::mnu3P4_Click() { runMapCommand(kTP4); }
-void Form::TP4() { runPasses(kTP4); }
-void Form::mnu3P5_Click() { runMapCommand(kTP5); }
-void Form::TP5() { runPasses(kTP5); }
-void Form::mnu3P6_Click() { runMapCommand(kTP6); }
-void Form::TP6() { runPasses(kTP6); }
-void Form::mnu3P7_Click() { runMapCommand(kTP7); }
-void Form::TP7() { runPasses(kTP7); }
-void Form::mnu3P8_Click() { runMapCommand(kTP8); }
-void Form::TP8() { runPasses(kTP8); }
+void Form::mnuThreeply_Click() { runMapCommand(figures::kThreeply); }
+void Form::Threeply() { runPasses(figures::kThreeply); }
+void Form::mnu3P2_Click() { runMapCommand(figures::kTP2); }
+void Form::TP2() { runPasses(figures::kTP2); }
+void Form::mnu3P4_Click() { runMapCommand(figures::kTP4); }
+void Form::TP4() { runPasses(figures::kTP4); }
+void Form::mnu3P5_Click() { runMapCommand(figures::kTP5); }
+void Form::TP5() { runPasses(figures::kTP5); }
+void Form::mnu3P6_Click() { runMapCommand(figures::kTP6); }
+void Form::TP6() { runPasses(figures::kTP6); }
+void Form::mnu3P7_Click() { runMapCommand(figures::kTP7); }
+void Form::TP7() { runPasses(figures::kTP7); }
+void Form::mnu3P8_Click() { runMapCommand(figures::kTP8); }
+void Form::TP8() { runPasses(figures::kTP8); }
 
 }  // namespace quillon

@@ -1,6 +1,7 @@
 // The Lorenz flow integrated by forward Euler steps and drawn point by point in
 // three projections. Every run starts from the same point; a halt takes effect
 // before the next point.
+#include "app/FigureRows.h"
 #include "app/Form.h"
 
 namespace quillon {
@@ -69,6 +70,11 @@ constexpr MapFigure lorenz(const char* prefix, double FigureState::* across,
 }
 
 // XY around the centre; XZ and YZ with z measured up from the bottom edge.
+}  // namespace
+
+// The rows, shared with the renderer.
+namespace figures {
+
 constexpr MapFigure kLorenzXY =
     lorenz("LORENZ  ORBITS (XY)    ", &FigureState::x, &FigureState::y, 150, 2);
 constexpr MapFigure kLorenzXZ =
@@ -76,13 +82,13 @@ constexpr MapFigure kLorenzXZ =
 constexpr MapFigure kLorenzYZ =
     lorenz("LORENZ  ORBITS (YZ)    ", &FigureState::y, &FigureState::z, -150, 1);
 
-}  // namespace
+}  // namespace figures
 
-void Form::mnuLOR_Click() { runMapCommand(kLorenzXY); }
-void Form::LORENZ() { runPasses(kLorenzXY); }
-void Form::mnuLOR2_Click() { runMapCommand(kLorenzXZ); }
-void Form::LORENZ2() { runPasses(kLorenzXZ); }
-void Form::mnuLOR3_Click() { runMapCommand(kLorenzYZ); }
-void Form::LORENZ3() { runPasses(kLorenzYZ); }
+void Form::mnuLOR_Click() { runMapCommand(figures::kLorenzXY); }
+void Form::LORENZ() { runPasses(figures::kLorenzXY); }
+void Form::mnuLOR2_Click() { runMapCommand(figures::kLorenzXZ); }
+void Form::LORENZ2() { runPasses(figures::kLorenzXZ); }
+void Form::mnuLOR3_Click() { runMapCommand(figures::kLorenzYZ); }
+void Form::LORENZ3() { runPasses(figures::kLorenzYZ); }
 
 }  // namespace quillon
