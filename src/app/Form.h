@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/CanvasPoint.h"
 #include "app/CommandTables.h"
 #include "app/FigureState.h"
 #include "app/MapFigure.h"
@@ -199,6 +200,8 @@ public:
     // and the drawing routine's shape.
     void runMapCommand(const MapFigure& figure);
     void runPasses(const MapFigure& figure);
+    // The command's part before its drawing: parameters, clearing, caption.
+    void prepareMapCommand(const MapFigure& figure);
 
     // Pieces of the protocol that the studies use as well.
     void clearSurfaces();
@@ -251,7 +254,7 @@ private:
     std::vector<TextFile*> openFiles_;
     struct PlotOffsets {
         double scaleWidth = -1, scaleHeight = -1, qx = 0, qy = 0;
-        double x = 0, y = 0;  // ScaleWidth / qx and ScaleHeight / qy
+        CanvasOrigin origin;  // ScaleWidth / qx and ScaleHeight / qy
     } plotOffsets_;
     int nestedCommands_ = 0;
     float delayAdditions_ = kDelayAdditions;

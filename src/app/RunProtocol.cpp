@@ -4,24 +4,12 @@
 // the stop tests).
 #include <cmath>
 
+#include "app/CanvasPoint.h"
 #include "app/Form.h"
 #include "app/PassRunner.h"
 #include "runtime/Numeric.h"
 
 namespace quillon {
-
-namespace {
-
-// ScaleWidth / q: a whole-number divisor divides the Single extent in single
-// precision, a fractional one in double precision.
-inline double divideExtent(double extent, double divisor)
-{
-    if (divisor == std::trunc(divisor))
-        return static_cast<double>(static_cast<float>(extent) / static_cast<float>(divisor));
-    return extent / divisor;
-}
-
-}  // namespace
 
 Form::NestingGuard::NestingGuard(Form& form, int levelsNeeded)
     : form_(form), admitted_(form.nestedCommands_ + levelsNeeded <= kMaxNestedCommands)
@@ -72,14 +60,12 @@ void Form::plotOnSurfaces(double u, double v, const CanvasMap& canvas)
     // are kept for the next point.
     PlotOffsets& o = plotOffsets_;
     if (sw != o.scaleWidth || sh != o.scaleHeight || canvas.qx != o.qx || canvas.qy != o.qy)
-        o = {sw, sh, canvas.qx, canvas.qy, divideExtent(sw, canvas.qx), divideExtent(sh, canvas.qy)};
+        o = {sw, sh, canvas.qx, canvas.qy, CanvasOrigin(sw, sh, canvas)};
     // A coordinate that cannot be formed as a Single (infinite, not a number,
     // too large) fails the statement: the point is simply not drawn.
-    const auto px = toSingle(u * canvas.kx + o.x);
-    const auto py = toSingle(v * canvas.ky + o.y);
-    if (!px || !py)
-        return;
-    platform_.setPointOnBoth(*px, *py, color);
+    float X, Y;
+    if (canvasPoint(u, v, canvas, o.origin, X, Y))
+        platform_.setPointOnBoth(X, Y, color);
 }
 
 void Form::appendToCaption(const std::string& label, const std::string& valueText)
@@ -143,10 +129,15 @@ void Form::runMapCommand(const MapFigure& figure)
     NestingGuard guard(*this);
     if (!guard.admitted())
         return;
+    prepareMapCommand(figure);
+    runPasses(figure);
+}
+
+void Form::prepareMapCommand(const MapFigure& figure)
+{
     obtainParameters(figure);
     clearSurfaces();
     writeCaption(figure);
-    runPasses(figure);
 }
 
 void Form::runPasses(const MapFigure& figure)

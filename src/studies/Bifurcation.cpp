@@ -2,35 +2,32 @@
 // to 4 the map is iterated and its values plotted in one column per r. Timer2
 // ends each column, so a column holds as many points as fit between two ticks.
 #include "app/Form.h"
+#include "studies/BifurcationMap.h"
 #include "runtime/Numeric.h"
 
 namespace quillon {
 
 namespace {
 
-struct StartingPoint {
-    float start;
-    float scale;
-    float offset;
-};
-
 // Canvas X = scale * r - offset puts r = start at the left, r = 4 near 16500.
-constexpr StartingPoint kStartingPoints[] = {
+constexpr BifurcationStart kStartingPoints[] = {
     {1.0f, 5500, 5500},
     {2.0f, 8500, 17000},
     {2.9f, 15700, 46500},
     {3.4f, 27000, 91500},
 };
 
-const StartingPoint* startingPoint(float start)
+}  // namespace
+
+std::span<const BifurcationStart> bifurcationStarts() { return kStartingPoints; }
+
+const BifurcationStart* bifurcationStart(float start)
 {
-    for (const StartingPoint& point : kStartingPoints)
+    for (const BifurcationStart& point : kStartingPoints)
         if (point.start == start)
             return &point;
     return nullptr;
 }
-
-}  // namespace
 
 void Form::mnuBIF_Click()
 {
@@ -43,8 +40,8 @@ void Form::mnuBIF_Click()
     // Both questions are asked again until the answer (or a value left by an
     // earlier diagram) is valid; there is no random mode.
     askUntilValid(bifStart, "Starting Point?\r\n{choose 1, 2, 2.9 or 3.4}", "Bifurcation", 1,
-                  [](float start) { return startingPoint(start) != nullptr; });
-    const StartingPoint chosen = *startingPoint(bifStart);
+                  [](float start) { return bifurcationStart(start) != nullptr; });
+    const BifurcationStart chosen = *bifurcationStart(bifStart);
     askUntilValid(bifStep,
                   "Iteration Interval?\r\n{ 0 < choose < 0.1 ; try 0.01}\r\n"
                   "Smaller numbers = Greater detail, but Longer run time!",
@@ -63,9 +60,9 @@ void Form::mnuBIF_Click()
             newPassColor();  // a new colour for every point
             if (bifTick == 1)
                 break;
-            y = (static_cast<double>(bifR) * x) * (1 - x);
-            const auto px = toSingle(static_cast<double>(chosen.scale * bifR - chosen.offset));
-            const auto py = toSingle((-y) * 11000 + 11500);
+            y = logisticValue(bifR, x);
+            const auto px = toSingle(bifurcationX(chosen, bifR));
+            const auto py = toSingle(bifurcationY(y));
             if (px && py && validQBColor(colorIndex))
                 platform_.setPointOnBoth(*px, *py, QBColor(colorIndex));
             x = y;

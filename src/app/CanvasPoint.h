@@ -1,0 +1,80 @@
+// Where a figure's point lands: the canvas mapping in 1/1440 inch, and the pixel
+// of an image that shows given scale extents. The window's surfaces and the
+// renderer place points by these same functions.
+#pragma once
+
+#include <cmath>
+#include <cstddef>
+
+#include "app/MapFigure.h"
+#include "runtime/Numeric.h"
+
+namespace quillon {
+
+// ScaleWidth / q: a whole-number divisor divides the Single extent in single
+// precision, a fractional one in double precision.
+inline double divideExtent(double extent, double divisor)
+{
+    if (divisor == std::trunc(divisor))
+        return static_cast<double>(static_cast<float>(extent) / static_cast<float>(divisor));
+    return extent / divisor;
+}
+
+// The point's offsets for given extents: ScaleWidth / qx and ScaleHeight / qy.
+struct CanvasOrigin {
+    double x = 0, y = 0;
+    CanvasOrigin() = default;
+    CanvasOrigin(double scaleWidth, double scaleHeight, const CanvasMap& canvas)
+        : x(divideExtent(scaleWidth, canvas.qx)), y(divideExtent(scaleHeight, canvas.qy))
+    {
+    }
+};
+
+// X = u kx + ScaleWidth / qx, Y = v ky + ScaleHeight / qy as Singles; false when a
+// coordinate cannot be formed as a Single (the point is then not drawn).
+inline bool canvasPoint(double u, double v, const CanvasMap& canvas, const CanvasOrigin& origin,
+                        float& X, float& Y)
+{
+    const auto px = toSingle(u * canvas.kx + origin.x);
+    const auto py = toSingle(v * canvas.ky + origin.y);
+    if (!px || !py)
+        return false;
+    X = *px;
+    Y = *py;
+    return true;
+}
+
+// An image of width x height pixels showing the extents scaleWidth x scaleHeight
+// from the top-left corner: the pixel under a point, if it is on the image.
+class PixelGrid {
+public:
+    PixelGrid() = default;
+    PixelGrid(int width, int height, double scaleWidth, double scaleHeight)
+        : width_(static_cast<float>(width)),
+          height_(static_cast<float>(height)),
+          xFactor_(scaleWidth > 0 ? static_cast<float>(width / scaleWidth) : 0.0f),
+          yFactor_(scaleHeight > 0 ? static_cast<float>(height / scaleHeight) : 0.0f)
+    {
+    }
+
+    bool locate(float x, float y, int& ix, int& iy) const
+    {
+        const float px = x * xFactor_;
+        const float py = y * yFactor_;
+        // Not-a-number fails both tests; points off the image are dropped.
+        if (!(px >= 0.0f && py >= 0.0f && px < width_ && py < height_))
+            return false;
+        ix = static_cast<int>(px);
+        iy = static_cast<int>(py);
+        return true;
+    }
+
+    float xFactor() const { return xFactor_; }
+    float yFactor() const { return yFactor_; }
+
+private:
+    float width_ = 0, height_ = 0;
+    float xFactor_ = 0, yFactor_ = 0;
+};
+
+}  // namespace quillon
