@@ -10,6 +10,7 @@
 namespace quillon {
 
 class Form;
+struct HitCounter;
 
 // One parameter of a figure: the field it fills, its prompt and default, its
 // random range and the caption label that shows it.
@@ -86,6 +87,10 @@ struct MapFigure {
     bool haltsBeforeEveryPoint = false;
     // A flow's reset exit zeroes x, y and z only.
     bool resetKeepsNewPoint = false;
+
+    // The row's drawing with its points counted instead of drawn, compiled with
+    // the row's own step inside (see countedRow).
+    void (*countHits)(Form&, HitCounter&) = nullptr;
 };
 
 // For figures whose step already stored the point it draws.

@@ -2,7 +2,8 @@
 // colour each, the counted loops inside a pass, and after every step its point.
 // What a point does is the sink's: the window draws it on both surfaces, yields
 // and tests for a reset request; the renderer counts it or records it. The sink
-// answers false to end the routine (it has done its own exit by then).
+// answers false to end the routine (it has done its own exit by then). It is
+// told too when the routine has set its start and is about to draw.
 #pragma once
 
 #include <cstdint>
@@ -12,8 +13,9 @@
 
 namespace quillon {
 
+// Inlined where it is used, so that a row known there is compiled in.
 template <typename Sink>
-void runPassesInto(Form& form, const MapFigure& figure, Sink sink)
+__attribute__((always_inline)) inline void runPassesInto(Form& form, const MapFigure& figure, Sink& sink)
 {
     if (form.stopFlag == 1)
         return;
@@ -68,6 +70,7 @@ void runPassesInto(Form& form, const MapFigure& figure, Sink sink)
 
     if (f.start)
         f.start(form, locals);
+    sink.started(form);
     while (form.stopFlag != -1) {
         form.newPassColor();
         form.iter = 0;

@@ -148,6 +148,7 @@ void Form::runPasses(const MapFigure& figure)
         Form& form;
         const CanvasMap canvas;
         const bool resetKeepsNewPoint;
+        void started(Form&) {}
         bool point(double u, double v)
         {
             form.plotOnSurfaces(u, v, canvas);

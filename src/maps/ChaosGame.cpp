@@ -4,6 +4,7 @@
 
 #include "app/FigureRows.h"
 #include "app/Form.h"
+#include "app/HitCounter.h"
 #include "runtime/Numeric.h"
 
 namespace quillon {
@@ -140,23 +141,23 @@ void trianglesStep(Form& f, RoutineLocals&)
 // The rows, shared with the renderer.
 namespace figures {
 
-constexpr MapFigure kSierpi{
+constexpr MapFigure kSierpi = countedRow<kSierpi>(MapFigure{
     .captionPrefix = "Sierpi   ",
     .passLength = 5000,
     .start = sierpiStart,
     .step = sierpiStep,
     .canvas = {.kx = 20, .ky = 45, .qx = 10, .qy = 15},
-};
+});
 
-constexpr MapFigure kScorpion{
+constexpr MapFigure kScorpion = countedRow<kScorpion>(MapFigure{
     .captionPrefix = "Scorpion   ",
     .passLength = 10000,
     .step = scorpionStep,
     .canvas = {.kx = 2400, .ky = 1200, .qx = 3, .qy = 4.5},
     .advance = stayInPlace,
-};
+});
 
-constexpr MapFigure kTree{
+constexpr MapFigure kTree = countedRow<kTree>(MapFigure{
     .promptTitle = "Tree",
     .captionPrefix = "Tree   ",
     .parameters = kTreeParameters,
@@ -167,9 +168,9 @@ constexpr MapFigure kTree{
     .plotV = &FigureState::y,
     .canvas = {.kx = 1400, .ky = -800, .qx = 2, .qy = 1.125},
     .advance = stayInPlace,
-};
+});
 
-constexpr MapFigure kTriangles{
+constexpr MapFigure kTriangles = countedRow<kTriangles>(MapFigure{
     .promptTitle = "Triangles",
     .captionPrefix = "Triangles  ",
     .parameters = kTrianglesParameters,
@@ -182,7 +183,7 @@ constexpr MapFigure kTriangles{
     .plotV = &FigureState::y,
     .canvas = {.kx = 2500, .ky = 4000, .qx = 2.65, .qy = 2},
     .advance = stayInPlace,
-};
+});
 
 }  // namespace figures
 

@@ -5,6 +5,7 @@
 
 #include "app/FigureRows.h"
 #include "app/Form.h"
+#include "app/HitCounter.h"
 #include "runtime/Numeric.h"
 
 namespace quillon {
@@ -115,7 +116,7 @@ void creatureStep(Form& f, RoutineLocals&)
 // The rows, shared with the renderer.
 namespace figures {
 
-constexpr MapFigure kCrown{
+constexpr MapFigure kCrown = countedRow<kCrown>(MapFigure{
     .promptTitle = "Crown",
     .captionPrefix = "Crown   ",
     .parameters = kCrownParameters,
@@ -127,9 +128,9 @@ constexpr MapFigure kCrown{
     .plotV = &FigureState::x,
     .canvas = {.kx = 2000, .ky = -2000, .qx = 2, .qy = 1.6},
     .advance = crownAfterPoint,
-};
+});
 
-constexpr MapFigure kComet{
+constexpr MapFigure kComet = countedRow<kComet>(MapFigure{
     .promptTitle = "Comet",
     .captionPrefix = "Comet   ",
     .parameters = kCometParameters,
@@ -144,9 +145,9 @@ constexpr MapFigure kComet{
     .plotV = &FigureState::y,
     .canvas = {.kx = 3000, .ky = 3000, .qx = 2.2, .qy = 2},
     .advance = stayInPlace,
-};
+});
 
-constexpr MapFigure kCreature{
+constexpr MapFigure kCreature = countedRow<kCreature>(MapFigure{
     .promptTitle = "Creature",
     .captionPrefix = "Creature   ",
     .parameters = kCreatureParameters,
@@ -155,7 +156,7 @@ constexpr MapFigure kCreature{
     .step = creatureStep,
     .canvas = {.kx = 20, .ky = 20, .qx = 10, .qy = 10},
     .advance = stayInPlace,
-};
+});
 
 }  // namespace figures
 

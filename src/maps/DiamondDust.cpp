@@ -4,6 +4,7 @@
 
 #include "app/FigureRows.h"
 #include "app/Form.h"
+#include "app/HitCounter.h"
 #include "runtime/Numeric.h"
 
 namespace quillon {
@@ -68,7 +69,7 @@ void dustStep(Form& f, RoutineLocals&)
 // The rows, shared with the renderer.
 namespace figures {
 
-constexpr MapFigure kDiamond{
+constexpr MapFigure kDiamond = countedRow<kDiamond>(MapFigure{
     .promptTitle = "Diamond",
     .captionPrefix = "Diamond  ",
     .parameters = kDiamondParameters,
@@ -76,9 +77,9 @@ constexpr MapFigure kDiamond{
     .passLength = 5000,
     .step = diamondStep,
     .canvas = {.kx = 20, .ky = 20, .qx = 2, .qy = 2},
-};
+});
 
-constexpr MapFigure kDust{
+constexpr MapFigure kDust = countedRow<kDust>(MapFigure{
     .promptTitle = "Dust",
     .captionPrefix = "Dust  ",
     .parameters = kDustParameters,
@@ -90,7 +91,7 @@ constexpr MapFigure kDust{
     .plotV = &FigureState::y,
     .canvas = {.kx = 2000, .ky = 2000, .qx = 2.5, .qy = 2},
     .advance = stayInPlace,
-};
+});
 
 }  // namespace figures
 

@@ -5,6 +5,7 @@
 
 #include "app/FigureRows.h"
 #include "app/Form.h"
+#include "app/HitCounter.h"
 #include "runtime/Numeric.h"
 
 namespace quillon {
@@ -112,15 +113,14 @@ constexpr MapFigure equation(const char* title, const char* prefix,
 // The rows, shared with the renderer.
 namespace figures {
 
-constexpr MapFigure kE1 = equation("Equation 1", "Eqn(1)  ", kE1Parameters, e1Step, 200, 2);
-constexpr MapFigure kE2 = equation("Equation 2", "Eqn(2)  ", kE2Parameters, e2Step, 500, 2);
-constexpr MapFigure kE3 = equation("Equation 3", "Eqn(3)  ", kE3Parameters, e3Step, 500, 2);
-constexpr MapFigure kE4 =
-    equation("Equation 4", "Eqn(4)  ", kE4Parameters, e4Step, 500, 2, e4Start);
-constexpr MapFigure kE5 = equation("Equation 5", "Eqn(5)  ", kE5Parameters, e5Step, 500, 2);
-constexpr MapFigure kE8 = equation("Equation 8", "Eqn(8)  ", kE8Parameters, e8Step, 500, 2.1);
-constexpr MapFigure kE8A = equation("Equation 8A", "Eqn(8A)  ", kE8AParameters, e8AStep, 500, 2.1);
-constexpr MapFigure kE8B = equation("Equation 8B", "Eqn(8B)  ", kE8BParameters, e8BStep, 500, 2.1);
+constexpr MapFigure kE1 = countedRow<kE1>(equation("Equation 1", "Eqn(1)  ", kE1Parameters, e1Step, 200, 2));
+constexpr MapFigure kE2 = countedRow<kE2>(equation("Equation 2", "Eqn(2)  ", kE2Parameters, e2Step, 500, 2));
+constexpr MapFigure kE3 = countedRow<kE3>(equation("Equation 3", "Eqn(3)  ", kE3Parameters, e3Step, 500, 2));
+constexpr MapFigure kE4 = countedRow<kE4>(equation("Equation 4", "Eqn(4)  ", kE4Parameters, e4Step, 500, 2, e4Start));
+constexpr MapFigure kE5 = countedRow<kE5>(equation("Equation 5", "Eqn(5)  ", kE5Parameters, e5Step, 500, 2));
+constexpr MapFigure kE8 = countedRow<kE8>(equation("Equation 8", "Eqn(8)  ", kE8Parameters, e8Step, 500, 2.1));
+constexpr MapFigure kE8A = countedRow<kE8A>(equation("Equation 8A", "Eqn(8A)  ", kE8AParameters, e8AStep, 500, 2.1));
+constexpr MapFigure kE8B = countedRow<kE8B>(equation("Equation 8B", "Eqn(8B)  ", kE8BParameters, e8BStep, 500, 2.1));
 
 }  // namespace figures
 

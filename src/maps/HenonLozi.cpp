@@ -3,6 +3,7 @@
 
 #include "app/FigureRows.h"
 #include "app/Form.h"
+#include "app/HitCounter.h"
 
 namespace quillon {
 
@@ -59,7 +60,7 @@ constexpr CanvasMap kHenonLoziCanvas{.kx = 3000, .ky = 6000, .qx = 2, .qy = 2};
 // The rows, shared with the renderer.
 namespace figures {
 
-constexpr MapFigure kHenon{
+constexpr MapFigure kHenon = countedRow<kHenon>(MapFigure{
     .promptTitle = "Henon",
     .captionPrefix = "Henon   ",
     .parameters = kHenonParameters,
@@ -67,9 +68,9 @@ constexpr MapFigure kHenon{
     .passLength = 5000,
     .step = henonStep,
     .canvas = kHenonLoziCanvas,
-};
+});
 
-constexpr MapFigure kLozi{
+constexpr MapFigure kLozi = countedRow<kLozi>(MapFigure{
     .promptTitle = "Lozi",
     .captionPrefix = "Lozi   ",
     .parameters = kLoziParameters,
@@ -77,7 +78,7 @@ constexpr MapFigure kLozi{
     .passLength = 5000,
     .step = loziStep,
     .canvas = kHenonLoziCanvas,
-};
+});
 
 }  // namespace figures
 

@@ -5,6 +5,7 @@
 
 #include "app/FigureRows.h"
 #include "app/Form.h"
+#include "app/HitCounter.h"
 #include "runtime/Numeric.h"
 
 namespace quillon {
@@ -82,11 +83,11 @@ constexpr MapFigure hopalong(const char* title, const char* prefix,
 // The rows, shared with the renderer.
 namespace figures {
 
-constexpr MapFigure kHop1 = hopalong("Hopalong-1", "Hopalong(1)   ", kHop1Parameters, hop1Step, 200);
-constexpr MapFigure kHop2 = hopalong("Hopalong-2", "Hopalong(2)   ", kHop2Parameters, hop2Step, 500);
-constexpr MapFigure kHop3 = hopalong("Hopalong-3", "Hopalong(3)   ", kHop3Parameters, hop3Step, 200);
-constexpr MapFigure kHop5 = hopalong("Hopalong-4", "Hopalong(4)   ", kHop5Parameters, hop5Step, 200);
-constexpr MapFigure kHop4 = hopalong("Tetras", "Tetras   ", kHop4Parameters, hop4Step, 200);
+constexpr MapFigure kHop1 = countedRow<kHop1>(hopalong("Hopalong-1", "Hopalong(1)   ", kHop1Parameters, hop1Step, 200));
+constexpr MapFigure kHop2 = countedRow<kHop2>(hopalong("Hopalong-2", "Hopalong(2)   ", kHop2Parameters, hop2Step, 500));
+constexpr MapFigure kHop3 = countedRow<kHop3>(hopalong("Hopalong-3", "Hopalong(3)   ", kHop3Parameters, hop3Step, 200));
+constexpr MapFigure kHop5 = countedRow<kHop5>(hopalong("Hopalong-4", "Hopalong(4)   ", kHop5Parameters, hop5Step, 200));
+constexpr MapFigure kHop4 = countedRow<kHop4>(hopalong("Tetras", "Tetras   ", kHop4Parameters, hop4Step, 200));
 
 }  // namespace figures
 

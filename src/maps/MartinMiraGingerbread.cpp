@@ -3,6 +3,7 @@
 
 #include "app/FigureRows.h"
 #include "app/Form.h"
+#include "app/HitCounter.h"
 
 namespace quillon {
 
@@ -74,7 +75,7 @@ void gingerbreadStep(Form& f, RoutineLocals&)
 // The rows, shared with the renderer.
 namespace figures {
 
-constexpr MapFigure kMartin{
+constexpr MapFigure kMartin = countedRow<kMartin>(MapFigure{
     .promptTitle = "Martin",
     .captionPrefix = "Martin   ",
     .parameters = kMartinParameters,
@@ -82,9 +83,9 @@ constexpr MapFigure kMartin{
     .passLength = 10000,
     .step = martinStep,
     .canvas = {.kx = 100, .ky = 100, .qx = 2, .qy = 2},
-};
+});
 
-constexpr MapFigure kMira{
+constexpr MapFigure kMira = countedRow<kMira>(MapFigure{
     .promptTitle = "Mira",
     .captionPrefix = "Mira   ",
     .parameters = kMiraParameters,
@@ -95,9 +96,9 @@ constexpr MapFigure kMira{
     .plotV = &FigureState::y,
     .canvas = {.kx = 300, .ky = 300, .qx = 2.25, .qy = 2},
     .advance = stayInPlace,
-};
+});
 
-constexpr MapFigure kGingerbread{
+constexpr MapFigure kGingerbread = countedRow<kGingerbread>(MapFigure{
     .promptTitle = "Gingerbread",
     .captionPrefix = "Gingerbread   ",
     .parameters = kGingerbreadParameters,
@@ -105,7 +106,7 @@ constexpr MapFigure kGingerbread{
     .passLength = 5000,
     .step = gingerbreadStep,
     .canvas = {.kx = 750, .ky = 700, .qx = 2.6, .qy = 2.6},
-};
+});
 
 }  // namespace figures
 

@@ -5,6 +5,7 @@
 
 #include "app/FigureRows.h"
 #include "app/Form.h"
+#include "app/HitCounter.h"
 #include "runtime/Numeric.h"
 
 namespace quillon {
@@ -79,20 +80,20 @@ constexpr MapFigure threeply(const char* title, const char* prefix,
 // The rows, shared with the renderer.
 namespace figures {
 
-constexpr MapFigure kThreeply = threeply("3Ply", "Threeply   ", kThreeplyParameters,
-                                         threeplyStep<Bracket::SinTimesCos, true, -1>);
-constexpr MapFigure kTP2 = threeply("3Ply2", "Threeply-2   ", kTP2Parameters,
-                                    threeplyStep<Bracket::SinPlusCos, true, -1>);
-constexpr MapFigure kTP4 = threeply("Starburst", "Starburst   ", kTP4Parameters,
-                                    threeplyStep<Bracket::TanOfSum, true, -1>);
-constexpr MapFigure kTP5 = threeply("X-Ply", "X-Ply   ", kTP5Parameters,
-                                    threeplyStep<Bracket::SinTimesCos, false, -1>);
-constexpr MapFigure kTP6 = threeply("3Ply3", "Threeply-3   ", kTP6Parameters,
-                                    threeplyStep<Bracket::SinTimesCos, true, +1>);
-constexpr MapFigure kTP7 = threeply("3Ply-Sin", "Threeply-Sin   ", kTP7Parameters,
-                                    threeplyStep<Bracket::SinTimesSin, false, -1>);
-constexpr MapFigure kTP8 = threeply("3Ply-Cos", "Threeply-Cos   ", kTP8Parameters,
-                                    threeplyStep<Bracket::AllCos, false, -1>);
+constexpr MapFigure kThreeply = countedRow<kThreeply>(threeply("3Ply", "Threeply   ", kThreeplyParameters,
+                                         threeplyStep<Bracket::SinTimesCos, true, -1>));
+constexpr MapFigure kTP2 = countedRow<kTP2>(threeply("3Ply2", "Threeply-2   ", kTP2Parameters,
+                                    threeplyStep<Bracket::SinPlusCos, true, -1>));
+constexpr MapFigure kTP4 = countedRow<kTP4>(threeply("Starburst", "Starburst   ", kTP4Parameters,
+                                    threeplyStep<Bracket::TanOfSum, true, -1>));
+constexpr MapFigure kTP5 = countedRow<kTP5>(threeply("X-Ply", "X-Ply   ", kTP5Parameters,
+                                    threeplyStep<Bracket::SinTimesCos, false, -1>));
+constexpr MapFigure kTP6 = countedRow<kTP6>(threeply("3Ply3", "Threeply-3   ", kTP6Parameters,
+                                    threeplyStep<Bracket::SinTimesCos, true, +1>));
+constexpr MapFigure kTP7 = countedRow<kTP7>(threeply("3Ply-Sin", "Threeply-Sin   ", kTP7Parameters,
+                                    threeplyStep<Bracket::SinTimesSin, false, -1>));
+constexpr MapFigure kTP8 = countedRow<kTP8>(threeply("3Ply-Cos", "Threeply-Cos   ", kTP8Parameters,
+                                    threeplyStep<Bracket::AllCos, false, -1>));
 
 }  // namespace figures
 

@@ -25,13 +25,6 @@ std::optional<Whole> roundHalfEven(double value)
 std::optional<int16_t> toInt16(double value) { return roundHalfEven<int16_t>(value); }
 std::optional<int32_t> toInt32(double value) { return roundHalfEven<int32_t>(value); }
 
-std::optional<double> checkedSqrt(double value)
-{
-    if (value < 0)
-        return std::nullopt;
-    return std::sqrt(value);
-}
-
 std::optional<double> checkedExp(double value)
 {
     if (std::isnan(value))

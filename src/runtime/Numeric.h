@@ -36,7 +36,12 @@ inline double Sgn(double value) { return value > 0 ? 1.0 : (value < 0 ? -1.0 : 0
 // Square root and exponential that fail where the runtime raised an error in the
 // middle of a statement: a negative argument, an exponential that overflows. A
 // not-a-number argument goes through as not-a-number.
-std::optional<double> checkedSqrt(double value);
+inline std::optional<double> checkedSqrt(double value)
+{
+    if (value < 0)
+        return std::nullopt;
+    return __builtin_sqrt(value);
+}
 std::optional<double> checkedExp(double value);
 
 // 32-bit product that fails on overflow instead of wrapping.

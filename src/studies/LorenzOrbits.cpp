@@ -3,6 +3,7 @@
 // before the next point.
 #include "app/FigureRows.h"
 #include "app/Form.h"
+#include "app/HitCounter.h"
 
 namespace quillon {
 
@@ -75,12 +76,9 @@ constexpr MapFigure lorenz(const char* prefix, double FigureState::* across,
 // The rows, shared with the renderer.
 namespace figures {
 
-constexpr MapFigure kLorenzXY =
-    lorenz("LORENZ  ORBITS (XY)    ", &FigureState::x, &FigureState::y, 150, 2);
-constexpr MapFigure kLorenzXZ =
-    lorenz("LORENZ  ORBITS (XZ)    ", &FigureState::x, &FigureState::z, -150, 1);
-constexpr MapFigure kLorenzYZ =
-    lorenz("LORENZ  ORBITS (YZ)    ", &FigureState::y, &FigureState::z, -150, 1);
+constexpr MapFigure kLorenzXY = countedRow<kLorenzXY>(lorenz("LORENZ  ORBITS (XY)    ", &FigureState::x, &FigureState::y, 150, 2));
+constexpr MapFigure kLorenzXZ = countedRow<kLorenzXZ>(lorenz("LORENZ  ORBITS (XZ)    ", &FigureState::x, &FigureState::z, -150, 1));
+constexpr MapFigure kLorenzYZ = countedRow<kLorenzYZ>(lorenz("LORENZ  ORBITS (YZ)    ", &FigureState::y, &FigureState::z, -150, 1));
 
 }  // namespace figures
 

@@ -1,0 +1,281 @@
+#include "render/Drawing.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <atomic>
+#include <cmath>
+#include <limits>
+#include <mutex>
+#include <thread>
+
+#include "app/CanvasPoint.h"
+#include "app/Form.h"
+#include "app/HitCounter.h"
+#include "render/HeadlessPlatform.h"
+#include "studies/BifurcationMap.h"
+
+namespace quillon::render {
+
+namespace {
+
+constexpr uint32_t kProgressChunk = 1u << 20;  // points between progress reports
+constexpr uint64_t kPointsPerOrbit = 1'000'000;
+constexpr uint64_t kMaxOrbits = 256;  // progress is told after each orbit
+constexpr uint64_t kMaxOrbitPoints = 1ull << 31;
+constexpr int kBifurcationSettle = 500;  // steps of a column before it is drawn
+
+// The Rnd seed of orbit k of a density picture (orbit 0 keeps the seed itself).
+uint32_t orbitSeed(uint32_t seed, uint64_t orbit)
+{
+    return static_cast<uint32_t>((seed + orbit * 0x9E3779B1ull) & 0xFFFFFFu);
+}
+
+// Orbit k starts this far from orbit 0's first point (in map units).
+double orbitNudge(uint64_t orbit) { return static_cast<double>(orbit) * 1e-9; }
+
+uint32_t saturatingAdd(uint32_t a, uint32_t b)
+{
+    const uint32_t sum = a + b;
+    return sum < a ? std::numeric_limits<uint32_t>::max() : sum;
+}
+
+// The bifurcation diagram's columns: r for a pixel column, or nothing where the
+// sweep from the starting point to 4 does not reach.
+struct BifurcationColumns {
+    const BifurcationStart& start;
+    PixelGrid grid;
+    std::optional<float> r(int column) const
+    {
+        const double X = (column + 0.5) / grid.xFactor();
+        const float r = static_cast<float>((X + start.offset) / start.scale);
+        if (!(r >= start.start && r <= 4.0f))
+            return std::nullopt;
+        return r;
+    }
+};
+
+// One column of the diagram: its settled values, each where the window puts it.
+template <typename Plot>
+void runColumn(const BifurcationStart& start, float r, uint64_t points, Plot&& plot)
+{
+    double x = 0.001;
+    for (int k = 0; k < kBifurcationSettle; ++k)
+        x = logisticValue(r, x);
+    for (uint64_t k = 0; k < points; ++k) {
+        x = logisticValue(r, x);
+        const auto px = toSingle(bifurcationX(start, r));
+        const auto py = toSingle(bifurcationY(x));
+        if (px && py)
+            plot(*px, *py);
+    }
+}
+
+const BifurcationStart& startOf(const FigureChoice& choice)
+{
+    return *bifurcationStart(static_cast<float>(choice.values.at(0)));
+}
+
+// Classic diagram: every point in a colour of its own, as the window draws it.
+void drawBifurcation(const ClassicRequest& request, HeadlessPlatform& platform, Form& form,
+                     ClassicPicture& picture, const ProgressFn& progress)
+{
+    const BifurcationStart& start = startOf(request.choice);
+    const BifurcationColumns columns{start, PixelGrid(picture.width, picture.height,
+                                                      request.framing.scaleWidth(),
+                                                      request.framing.scaleHeight())};
+    const uint64_t perColumn = std::max<uint64_t>(1, request.points / picture.width);
+    for (int c = 0; c < picture.width; ++c) {
+        const auto r = columns.r(c);
+        if (!r)
+            continue;
+        runColumn(start, *r, perColumn, [&](float X, float Y) {
+            form.newPassColor();
+            platform.setPointOnBoth(X, Y, QBColor(form.colorIndex));
+        });
+        picture.points += perColumn;
+        if (progress)
+            progress(picture.points);
+    }
+}
+
+}  // namespace
+
+uint64_t OrbitPlan::pointsOf(uint64_t orbit, uint64_t total) const
+{
+    return total / orbits + (orbit < total % orbits ? 1 : 0);
+}
+
+OrbitPlan orbitPlan(uint64_t points)
+{
+    uint64_t orbits = std::clamp<uint64_t>(points / kPointsPerOrbit, 1, kMaxOrbits);
+    orbits = std::max(orbits, (points + kMaxOrbitPoints - 1) / kMaxOrbitPoints);
+    return {orbits};
+}
+
+uint64_t densityBytes(const Framing& framing, int supersampling, int threads)
+{
+    const uint64_t pixels = static_cast<uint64_t>(framing.width) * framing.height;
+    const uint64_t counted = pixels * static_cast<uint64_t>(supersampling) * supersampling;
+    // The merged counts, one set per thread, and the finished picture.
+    return counted * 4 * (static_cast<uint64_t>(threads) + 1) + pixels * 6;
+}
+
+ClassicPicture drawClassic(const ClassicRequest& request, const ProgressFn& progress)
+{
+    ClassicPicture picture;
+    picture.width = request.framing.width;
+    picture.height = request.framing.height;
+    picture.pixels.assign(static_cast<size_t>(picture.width) * picture.height, request.background);
+
+    HeadlessPlatform platform(request.framing.scaleWidth(), request.framing.scaleHeight());
+    platform.setPicture(picture.pixels.data(), picture.width, picture.height);
+    platform.setBackground(request.background);
+    Form form(platform);
+    prepareForm(form, platform, request.choice, request.seed);
+    picture.caption = platform.caption();
+    if (request.choice.figure->isBifurcation()) {
+        drawBifurcation(request, platform, form, picture, progress);
+        return picture;
+    }
+
+    const MapFigure& row = *request.choice.figure->row;
+    if (request.passes) {
+        // Every yield looks at the pass: the drawing halts at the end of the last.
+        uint64_t pass = 0;
+        int lastIter = std::numeric_limits<int>::max();
+        platform.setPump(1, [&] {
+            ++picture.points;
+            if (form.iter < lastIter)
+                ++pass;
+            lastIter = form.iter;
+            if (pass >= *request.passes && form.iter == row.passLength - 1)
+                form.stopFlag = -1;
+            if (progress && picture.points % kProgressChunk == 0)
+                progress(picture.points);
+        });
+    } else {
+        const auto strideFor = [&](uint64_t done) {
+            return static_cast<uint32_t>(std::min<uint64_t>(request.points - done, kProgressChunk));
+        };
+        uint32_t stride = strideFor(0);
+        platform.setPump(stride, [&] {
+            picture.points += stride;
+            if (progress)
+                progress(picture.points);
+            if (picture.points >= request.points)
+                throw DrawingDone{};
+            stride = strideFor(picture.points);
+            platform.setStride(stride);
+        });
+    }
+    if (request.points == 0 && !request.passes)
+        return picture;
+    try {
+        form.runPasses(row);
+    } catch (const DrawingDone&) {
+    }
+    return picture;
+}
+
+DensityCounts countDensity(const DensityRequest& request, const ProgressFn& progress)
+{
+    DensityCounts result;
+    const int aa = request.supersampling;
+    result.width = request.framing.width * aa;
+    result.height = request.framing.height * aa;
+    result.points = request.points;
+    const size_t pixels = static_cast<size_t>(result.width) * result.height;
+    result.counts.assign(pixels, 0);
+    const PixelGrid grid(result.width, result.height, request.framing.scaleWidth(),
+                         request.framing.scaleHeight());
+
+    // The form as the command leaves it before drawing; every orbit starts from it.
+    HeadlessPlatform templatePlatform(request.framing.scaleWidth(), request.framing.scaleHeight());
+    Form prepared(templatePlatform);
+    prepareForm(prepared, templatePlatform, request.choice, request.seed);
+    result.caption = templatePlatform.caption();
+
+    const bool bifurcation = request.choice.figure->isBifurcation();
+    const OrbitPlan plan = bifurcation ? OrbitPlan{static_cast<uint64_t>(result.width)}
+                                       : orbitPlan(request.points);
+    std::atomic<uint64_t> nextOrbit{0};
+    std::mutex merging;
+    const auto merge = [&](std::vector<uint32_t>& local) {
+        const std::lock_guard<std::mutex> lock(merging);
+        for (size_t k = 0; k < pixels; ++k)
+            result.counts[k] = saturatingAdd(result.counts[k], local[k]);
+        std::fill(local.begin(), local.end(), 0);
+    };
+
+    std::atomic<uint64_t> done{0};
+    const auto work = [&] {
+        std::vector<uint32_t> local(pixels, 0);
+        uint64_t inLocal = 0;
+        HeadlessPlatform platform(request.framing.scaleWidth(), request.framing.scaleHeight());
+        Form form(platform);
+        for (uint64_t orbit = nextOrbit++; orbit < plan.orbits; orbit = nextOrbit++) {
+            const uint64_t points = bifurcation ? request.points / plan.orbits
+                                                : plan.pointsOf(orbit, request.points);
+            if (inLocal + points > std::numeric_limits<uint32_t>::max()) {
+                merge(local);
+                inLocal = 0;
+            }
+            inLocal += points;
+            if (points == 0)
+                continue;
+            if (bifurcation) {
+                const BifurcationStart& start = startOf(request.choice);
+                const BifurcationColumns columns{start, grid};
+                if (const auto r = columns.r(static_cast<int>(orbit)))
+                    runColumn(start, *r, points, [&](float X, float Y) {
+                        int ix, iy;
+                        if (grid.locate(X, Y, ix, iy))
+                            ++local[static_cast<size_t>(iy) * result.width + ix];
+                    });
+                done += points;
+                continue;
+            }
+            static_cast<FigureState&>(form) = static_cast<const FigureState&>(prepared);
+            form.stopFlag = 0;
+            form.rnd() = prepared.rnd();
+            if (orbit > 0)
+                form.rnd().reseed(orbitSeed(request.choice.randomSeed.value_or(request.seed), orbit));
+            const MapFigure& row = *request.choice.figure->row;
+            HitCounter counter{
+                .counts = local.data(),
+                .stride = result.width,
+                .grid = grid,
+                .canvas = row.canvas,
+                .origin = CanvasOrigin(request.framing.scaleWidth(), request.framing.scaleHeight(), row.canvas),
+                .remaining = points,
+                .nudge = orbitNudge(orbit),
+            };
+            row.countHits(form, counter);
+            done += points;
+        }
+        merge(local);
+    };
+
+    const int threads = std::max(1, std::min<int>(request.threads, static_cast<int>(plan.orbits)));
+    std::vector<std::thread> pool;
+    std::atomic<int> running{threads};
+    for (int t = 0; t < threads; ++t)
+        pool.emplace_back([&] {
+            work();
+            --running;
+        });
+    // The caller's thread tells the progress while the workers count.
+    while (running > 0) {
+        if (progress)
+            progress(done.load());
+        std::this_thread::sleep_for(std::chrono::milliseconds(running > 0 ? 50 : 0));
+    }
+    for (std::thread& thread : pool)
+        thread.join();
+    if (progress)
+        progress(done.load());
+    return result;
+}
+
+}  // namespace quillon::render

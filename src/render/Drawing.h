@@ -1,0 +1,71 @@
+// The two ways the renderer draws a figure with the figure's own code: the
+// classic picture (the window's drawing: one pixel per point, in the pass
+// colours) and the density counts (hits per pixel over many points, from a
+// fixed set of independent orbits shared by the threads).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "render/FigureChoice.h"
+#include "render/Framing.h"
+#include "runtime/QBColor.h"
+
+namespace quillon::render {
+
+// Told how many points are done so far; called on the caller's thread.
+using ProgressFn = std::function<void(uint64_t)>;
+
+struct ClassicPicture {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;  // 0xRRGGBB, row by row
+    std::string caption;           // as the program wrote it
+    uint64_t points = 0;
+};
+
+// The points counted are the figure's steps, as the window counts them (one
+// yield each); with passes, the drawing stops at the end of that pass instead.
+struct ClassicRequest {
+    FigureChoice choice;
+    Framing framing;
+    uint64_t points = 0;
+    std::optional<uint64_t> passes;
+    uint32_t seed = 0;  // the pass colours' when the parameters are given
+    Rgb background = 0;
+};
+
+ClassicPicture drawClassic(const ClassicRequest& request, const ProgressFn& progress = {});
+
+struct DensityCounts {
+    int width = 0, height = 0;  // the picture's size times the supersampling
+    std::vector<uint32_t> counts;
+    std::string caption;
+    uint64_t points = 0;
+};
+
+struct DensityRequest {
+    FigureChoice choice;
+    Framing framing;
+    int supersampling = 1;
+    uint64_t points = 0;
+    uint32_t seed = 0;
+    int threads = 1;
+};
+
+DensityCounts countDensity(const DensityRequest& request, const ProgressFn& progress = {});
+
+// How the points of a density picture are split into orbits: a function of the
+// point count only, so the picture never depends on the threads.
+struct OrbitPlan {
+    uint64_t orbits = 1;
+    uint64_t pointsOf(uint64_t orbit, uint64_t total) const;
+};
+OrbitPlan orbitPlan(uint64_t points);
+
+// Bytes a density picture needs while it is counted.
+uint64_t densityBytes(const Framing& framing, int supersampling, int threads);
+
+}  // namespace quillon::render
