@@ -21,35 +21,10 @@
 #include "platform/QtPlatform.h"
 #include "platform/QtSurface.h"
 #include "platform/QtWindow.h"
+#include "ShownWindow.h"
 
 namespace quillon {
 namespace {
-
-struct Shown {
-    QtPlatform platform;
-    Form form{platform};
-    Shown()
-    {
-        platform.attach(form);
-        platform.window().setWindowTitle(QString::fromStdString(Form::initialCaption()));
-        form.Form_Load();
-        platform.window().show();
-        platform.window().resize(800, 600);
-        settle();
-    }
-    static void settle()
-    {
-        for (int k = 0; k < 5; ++k)
-            QCoreApplication::processEvents();
-    }
-    void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, QString text = {})
-    {
-        QKeyEvent down(QEvent::KeyPress, key, modifiers, text);
-        QCoreApplication::sendEvent(platform.window().canvas(), &down);
-        settle();
-    }
-    QMenu* menu(const char* name) { return platform.window().menuAction(name)->menu(); }
-};
 
 QStringList texts(const QList<QAction*>& actions)
 {
