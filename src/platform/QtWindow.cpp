@@ -41,6 +41,11 @@ QtWindow::QtWindow(QtPlatform& platform) : platform_(platform)
 {
     canvas_ = new QtCanvas(platform.surface(Surface::Window), this);
     setCentralWidget(canvas_);
+    // The menu bar stays inside the window, also on desktops with a global menu
+    // bar: there the top-level items that are commands (FIX, RESET, Save! ...)
+    // are dropped or act strangely, and an open global menu is not this
+    // program's popup, so it would not suspend the drawing as a menu must.
+    menuBar()->setNativeMenuBar(false);
     setWindowIcon(makeIcon());
     setFocusPolicy(Qt::StrongFocus);
     qApp->installEventFilter(this);
