@@ -121,19 +121,27 @@ std::optional<int16_t> QtWindow::virtualKey(int qtKey)
 
 bool QtWindow::takeKey(QKeyEvent* keyEvent)
 {
-    // Alt combinations stay with the toolkit: menu access keys, the system's own.
-    if (keyEvent->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier))
+    const Qt::KeyboardModifiers modifiers = keyEvent->modifiers();
+    // Alt combinations stay with the toolkit: the menus' access keys, the system's own.
+    if (modifiers & Qt::AltModifier)
         return false;
+    // The command keys work whatever else is held: Shift, Ctrl or the logo key.
     const auto code = virtualKey(keyEvent->key());
     const bool command = code && Form::isCommandKey(*code);
-    const bool characterC = keyEvent->text() == QLatin1String("c");
+    // "c" is a typed character: with Ctrl held the key types a control character
+    // (Ctrl+C is copy to a user, not a new background), and logo-key
+    // combinations belong to the desktop.
+    const bool characterC = !(modifiers & (Qt::ControlModifier | Qt::MetaModifier)) &&
+                            keyEvent->text() == QLatin1String("c");
     if (!command && !characterC)
         return false;
     if (keyEvent->type() == QEvent::ShortcutOverride) {
         keyEvent->accept();  // no shortcut may take a command key
         return true;
     }
-    const int16_t shift = (keyEvent->modifiers() & Qt::ShiftModifier) ? 1 : 0;
+    // The shift state as the key handler knows it: 1 Shift, 2 Ctrl.
+    const auto shift = static_cast<int16_t>(((modifiers & Qt::ShiftModifier) ? 1 : 0) |
+                                            ((modifiers & Qt::ControlModifier) ? 2 : 0));
     if (command)
         post([this, key = *code, shift] { form_->Form_KeyDown(key, shift); });
     else

@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 
 #include "app/CommandTables.h"
@@ -92,6 +93,61 @@ TEST(QtAdapter, TheWindowTakesTheCommandKeysWhateverHasFocus)
     s.press(Qt::Key_Escape);
     EXPECT_EQ(s.form.stopFlag, 1);
     EXPECT_EQ(s.platform.window().windowTitle(), QString());
+}
+
+TEST(QtAdapter, CtrlAndTheLogoKeyLeaveCommandKeysAsTheyAreAltIsForTheMenus)
+{
+    Shown s;
+    s.form.randomMode = 0;  // figures take random parameters: no prompt
+    QtWindow& window = s.platform.window();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    const Qt::KeyboardModifiers ctrl = Qt::ControlModifier, logo = Qt::MetaModifier,
+                                alt = Qt::AltModifier, none = Qt::NoModifier;
+    struct Row {
+        const char* name;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        const char* text;           // as a platform may deliver it with the key
+        const char* captionPrefix;  // "before": the form was not reached
+        int16_t backIndex;
+    };
+    const Row rows[] = {
+        {"Ctrl+F1", Qt::Key_F1, ctrl, "", "LORENZ  ORBITS (XY)    Prandtl= ", 0},
+        {"logo+F1", Qt::Key_F1, logo, "", "LORENZ  ORBITS (XY)    Prandtl= ", 0},
+        {"Ctrl+Shift+F3", Qt::Key_F3, ctrl | Qt::ShiftModifier, "", "LORENZ  ORBITS (YZ)    Prandtl= ", 0},
+        {"Ctrl+Escape", Qt::Key_Escape, ctrl, "\x1b", "", 0},
+        {"logo+Tab", Qt::Key_Tab, logo, "\t", "", 0},
+        {"Alt+F1", Qt::Key_F1, alt, "", "before", 0},
+        {"Alt+Escape", Qt::Key_Escape, alt, "\x1b", "before", 0},
+        {"Ctrl+C", Qt::Key_C, ctrl, "c", "before", 0},
+        {"logo+C", Qt::Key_C, logo, "c", "before", 0},
+        {"Alt+C", Qt::Key_C, alt, "c", "before", 0},
+        {"c", Qt::Key_C, none, "c", "before", 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        s.form.stopFlag = -1;  // a figure then names itself and draws nothing
+        s.form.backIndex = 0;
+        window.setWindowTitle("before");
+        QTest::sendKeyEvent(QTest::Click, &window, row.key, QString::fromLatin1(row.text),
+                            row.modifiers);
+        Shown::settle();
+        const QString caption = window.windowTitle();
+        if (*row.captionPrefix == '\0' || QLatin1String(row.captionPrefix) == QLatin1String("before"))
+            EXPECT_EQ(caption, QLatin1String(row.captionPrefix));
+        else
+            EXPECT_TRUE(caption.startsWith(QLatin1String(row.captionPrefix))) << caption.toStdString();
+        EXPECT_EQ(s.form.backIndex, row.backIndex);
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    }
+
+    // Alt with a menu's access key opens that menu.
+    QTest::keyClick(&window, Qt::Key_P, alt);
+    Shown::settle();
+    EXPECT_EQ(QApplication::activePopupWidget(), s.menu("mnuPause"));
+    if (QWidget* popup = QApplication::activePopupWidget())
+        popup->close();
 }
 
 TEST(QtAdapter, PictureGetsTheOuterSizeAndTheWindowsExtents)
