@@ -45,7 +45,7 @@ QtPlatform::QtPlatform() : window_(std::make_unique<QtWindow>(*this))
     timer1_.setInterval(10000);
     timer1_.setTimerType(Qt::PreciseTimer);  // slides of ten seconds, not a little less
     clock_.start();
-    window_->resize(1024, 768 + 24);
+    window_->placeOnScreen();
 }
 
 QtPlatform::~QtPlatform() = default;

@@ -5,6 +5,9 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPainter>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
 
 #include "app/CommandTables.h"
 #include "app/Form.h"
@@ -149,8 +152,67 @@ bool QtWindow::takeKey(QKeyEvent* keyEvent)
     return true;
 }
 
+QtWindow::Placement QtWindow::placement(const QRect& available, QSize defaultSize,
+                                        const QMargins& frame)
+{
+    const QSize outer = defaultSize.grownBy(frame);
+    if (outer.width() <= available.width() && outer.height() <= available.height())
+        return {defaultSize, std::nullopt};
+    const QSize fitted = outer.boundedTo(available.size()).shrunkBy(frame).expandedTo(QSize(1, 1));
+    const QSize framed = fitted.grownBy(frame);
+    return {fitted, QPoint(available.x() + (available.width() - framed.width()) / 2,
+                           available.y() + (available.height() - framed.height()) / 2)};
+}
+
+QMargins QtWindow::frameMargins() const
+{
+    const QRect inner = geometry();
+    const QRect outer = frameGeometry();
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
+}
+
+void QtWindow::placeOnScreen()
+{
+    const QScreen* screen = this->screen();
+    if (!screen) {
+        resize(kDefaultSize);
+        return;
+    }
+    placedFrame_ = frameMargins();
+    const Placement where = placement(screen->availableGeometry(), kDefaultSize, placedFrame_);
+    resize(where.size);
+    if (where.framePosition)
+        move(*where.framePosition);  // a top-level window's position is its frame's
+    placedSize_ = where.size;
+}
+
+void QtWindow::fitAfterFirstShow()
+{
+    // Before the window is shown, the window system may not tell its frame; once
+    // it is on the screen the frame is known, and a window that its frame has
+    // pushed over the edge is fitted again. A size set since is left alone.
+    const bool unchanged = placedSize_ && size() == *placedSize_;
+    placedSize_.reset();
+    const QScreen* screen = this->screen();
+    if (!unchanged || !screen || frameMargins() == placedFrame_)
+        return;
+    const QRect available = screen->availableGeometry();
+    if (available.contains(frameGeometry()))
+        return;
+    const Placement where = placement(available, kDefaultSize, frameMargins());
+    resize(where.size);
+    if (where.framePosition)
+        move(*where.framePosition);
+}
+
 bool QtWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Expose && placedSize_ && watched == windowHandle() &&
+        windowHandle()->isExposed()) {
+        // Fitted from the event loop, once the window system has settled the frame.
+        QTimer::singleShot(0, this, [this] { fitAfterFirstShow(); });
+    }
     if (form_ && (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
         auto* widget = qobject_cast<QWidget*>(watched);
         if (widget && widget->window() == this && !QApplication::activePopupWidget() &&

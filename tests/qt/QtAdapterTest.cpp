@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -148,6 +149,49 @@ TEST(QtAdapter, CtrlAndTheLogoKeyLeaveCommandKeysAsTheyAreAltIsForTheMenus)
     EXPECT_EQ(QApplication::activePopupWidget(), s.menu("mnuPause"));
     if (QWidget* popup = QApplication::activePopupWidget())
         popup->close();
+}
+
+TEST(QtAdapter, TheWindowOpensAtItsDefaultSizeWhereItFitsElseFittedAndCentred)
+{
+    const QSize standard = QtWindow::kDefaultSize;
+    ASSERT_EQ(standard, QSize(1024, 792));
+    const QMargins frame(4, 30, 4, 4);
+    struct Row {
+        const char* name;
+        QRect available;
+        QSize size;
+        std::optional<QPoint> framePosition;
+    };
+    const Row rows[] = {
+        {"1920x1080 with a bottom panel", QRect(0, 0, 1920, 1040), standard, std::nullopt},
+        {"exactly the framed default", QRect(0, 0, 1032, 826), standard, std::nullopt},
+        {"1366x768 with a bottom panel", QRect(0, 0, 1366, 728), QSize(1024, 694), QPoint(167, 0)},
+        {"1024x600 with a top panel", QRect(0, 24, 1024, 576), QSize(1016, 542), QPoint(0, 24)},
+        {"a second 1024x600 screen to the right", QRect(1920, 0, 1024, 600), QSize(1016, 566),
+         QPoint(1920, 0)},
+        {"a narrow portrait screen", QRect(0, 0, 800, 1240), QSize(792, 792), QPoint(0, 207)},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QtWindow::Placement where = QtWindow::placement(row.available, standard, frame);
+        EXPECT_EQ(where.size, row.size);
+        EXPECT_EQ(where.framePosition, row.framePosition);
+        if (where.framePosition) {
+            EXPECT_TRUE(row.available.contains(QRect(*where.framePosition, where.size.grownBy(frame))));
+        }
+    }
+
+    // The offscreen screen is 800 by 600: the window opens within it.
+    QtPlatform platform;
+    Form form(platform);
+    platform.attach(form);
+    form.Form_Load();
+    platform.window().show();
+    Shown::settle();
+    const QRect available = platform.window().screen()->availableGeometry();
+    EXPECT_TRUE(available.contains(platform.window().frameGeometry()))
+        << platform.window().frameGeometry().width() << "x" << platform.window().frameGeometry().height();
+    EXPECT_EQ(platform.surface(Surface::Picture).pixelSize(), platform.window().frameGeometry().size());
 }
 
 TEST(QtAdapter, PictureGetsTheOuterSizeAndTheWindowsExtents)
