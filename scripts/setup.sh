@@ -12,6 +12,7 @@ packages=(
     qt6-base-dev libgl1-mesa-dev   # Qt 6 Widgets
     libgtest-dev libbenchmark-dev  # tests/ and bench/
     xvfb xdotool imagemagick x11-utils  # the end-to-end test
+    dbus-daemon xauth              # the global-menu test: a session bus, and xvfb-run
 )
 
 installed() {

@@ -45,7 +45,7 @@ QtPlatform::QtPlatform() : window_(std::make_unique<QtWindow>(*this))
     timer1_.setInterval(10000);
     timer1_.setTimerType(Qt::PreciseTimer);  // slides of ten seconds, not a little less
     clock_.start();
-    window_->resize(1024, 768 + 24);
+    window_->placeOnScreen();
 }
 
 QtPlatform::~QtPlatform() = default;
@@ -61,7 +61,8 @@ void QtPlatform::attach(Form& form)
 
 void QtPlatform::windowResized()
 {
-    window_surface_.resizePixels(window_->canvas()->size());
+    ratio_ = window_->canvas()->devicePixelRatioF();
+    window_surface_.resizeLogical(window_->canvas()->size(), ratio_);
     setScaleExtents(window_surface_.scaleWidth(), window_surface_.scaleHeight());
     if (form_)
         form_->Form_Resize();
@@ -84,16 +85,18 @@ void QtPlatform::setCaption(const std::string& text)
     window_->setWindowTitle(QString::fromStdString(text));
 }
 
+// pic1 has the device resolution of the window's screen: its logical size
+// (the window's outer size) times the ratio.
 void QtPlatform::setPictureHeight(double height)
 {
-    const int pixels = qMax(1, qRound(height / QtSurface::kUnitsPerPixel));
-    picture_.resizePixels(QSize(picture_.pixelSize().width(), pixels));
+    const int pixels = qMax(1, qRound(height / QtSurface::kUnitsPerPixel * ratio_));
+    picture_.resizePixels(QSize(picture_.pixelSize().width(), pixels), ratio_);
 }
 
 void QtPlatform::setPictureWidth(double width)
 {
-    const int pixels = qMax(1, qRound(width / QtSurface::kUnitsPerPixel));
-    picture_.resizePixels(QSize(pixels, picture_.pixelSize().height()));
+    const int pixels = qMax(1, qRound(width / QtSurface::kUnitsPerPixel * ratio_));
+    picture_.resizePixels(QSize(pixels, picture_.pixelSize().height()), ratio_);
 }
 
 void QtPlatform::refresh(Surface which)
@@ -104,9 +107,13 @@ void QtPlatform::refresh(Surface which)
 
 void QtPlatform::flush()
 {
+    // The area drawn on is in device pixels; the repaint is asked in logical ones.
     const QRect drawn = window_surface_.takeDirty();
-    if (!drawn.isEmpty())
-        window_->canvas()->update(drawn);
+    if (!drawn.isEmpty()) {
+        const qreal ratio = window_surface_.ratio();
+        window_->canvas()->update(
+            QRectF(QPointF(drawn.topLeft()) / ratio, QSizeF(drawn.size()) / ratio).toAlignedRect());
+    }
     lastRepaint_ = clock_.nsecsElapsed();
 }
 

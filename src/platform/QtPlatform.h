@@ -108,6 +108,8 @@ private:
     std::unique_ptr<QtWindow> window_;
     Form* form_ = nullptr;
     QTimer timer1_;
+    // Device pixels to a logical pixel on the window's screen, as of its last resize.
+    qreal ratio_ = 1;
 
     // The clock is read only every pumpStride_ calls; the stride adapts so that
     // it is read every few dozen microseconds of drawing.

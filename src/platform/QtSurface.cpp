@@ -1,34 +1,64 @@
 #include "platform/QtSurface.h"
 
 #include <QPainter>
+#include <QtMath>
 
 #include <cmath>
 
 namespace quillon {
 
+namespace {
+
+// A painter on an image with a device pixel ratio works in logical pixels;
+// circles and lines are drawn in device pixels instead, one pixel wide like the
+// points.
+void toDevicePixels(QPainter& painter)
+{
+    const qreal ratio = painter.device()->devicePixelRatioF();
+    if (ratio != 1)
+        painter.scale(1 / ratio, 1 / ratio);
+}
+
+}  // namespace
+
 QtSurface::QtSurface() { resizePixels(QSize(1, 1)); }
 
-void QtSurface::resizePixels(QSize size)
+void QtSurface::resizePixels(QSize pixels, qreal ratio)
 {
-    size = size.expandedTo(QSize(1, 1));
-    if (size == image_.size())
+    pixels = pixels.expandedTo(QSize(1, 1));
+    resizeImage(pixels, ratio, QSizeF(pixels) / ratio);
+}
+
+void QtSurface::resizeLogical(QSize logical, qreal ratio)
+{
+    logical = logical.expandedTo(QSize(1, 1));
+    const QSize pixels(qCeil(logical.width() * ratio), qCeil(logical.height() * ratio));
+    resizeImage(pixels, ratio, QSizeF(logical));
+}
+
+void QtSurface::resizeImage(QSize pixels, qreal ratio, QSizeF logical)
+{
+    if (pixels == image_.size() && ratio == image_.devicePixelRatio())
         return;
-    QImage resized(size, QImage::Format_RGB32);
+    QImage resized(pixels, QImage::Format_RGB32);
+    resized.setDevicePixelRatio(ratio);
     resized.fill(QColor::fromRgb(back_));
     if (!image_.isNull()) {
+        // Both images at their own ratio: a move to a screen of another ratio
+        // keeps the picture at its logical place.
         QPainter painter(&resized);
-        painter.drawImage(0, 0, image_);
+        painter.drawImage(QPointF(0, 0), image_);
     }
     image_ = resized;
     bits_ = reinterpret_cast<uint32_t*>(image_.bits());
     stride_ = static_cast<size_t>(image_.bytesPerLine() / 4);
     width_ = static_cast<float>(image_.width());
     height_ = static_cast<float>(image_.height());
-    // The scale follows the pixels until extents of its own are set.
+    // The scale follows the logical size until extents of its own are set.
     if (!ownScaleWidth_)
-        scaleWidth_ = image_.width() * kUnitsPerPixel;
+        scaleWidth_ = logical.width() * kUnitsPerPixel;
     if (!ownScaleHeight_)
-        scaleHeight_ = image_.height() * kUnitsPerPixel;
+        scaleHeight_ = logical.height() * kUnitsPerPixel;
     updateFactors();
     markAllDirty();
 }
@@ -90,6 +120,7 @@ void QtSurface::circle(float x, float y, float radius, Rgb color)
     if (!(std::fabs(centre.x()) < 1e6 && std::fabs(centre.y()) < 1e6 && r < 1e6))
         return;
     QPainter painter(&image_);
+    toDevicePixels(painter);
     painter.setPen(QColor::fromRgb(color));
     painter.setBrush(Qt::NoBrush);
     painter.drawEllipse(centre, r, r);
@@ -106,6 +137,7 @@ void QtSurface::line(float x1, float y1, float x2, float y2, Rgb color)
           std::fabs(to.y()) < 1e6))
         return;
     QPainter painter(&image_);
+    toDevicePixels(painter);
     painter.setPen(QColor::fromRgb(color));
     painter.drawLine(from, to);
     markDirty(QRectF(from, to).normalized().adjusted(-1, -1, 2, 2).toAlignedRect());

@@ -1,6 +1,8 @@
 // One plot surface as an image written pixel by pixel: the window's drawing area
-// (15 units of 1/1440 inch per pixel) or pic1 (its own scale extents mapped onto
-// its whole image).
+// (15 units of 1/1440 inch per logical pixel) or pic1 (its own scale extents
+// mapped onto its whole image). The image has the screen's device resolution:
+// on a screen of two device pixels per logical pixel it has twice the pixels
+// each way, and a point is one device pixel.
 #pragma once
 
 #include <algorithm>
@@ -20,9 +22,14 @@ public:
 
     QtSurface();
 
-    // New pixel size; what was drawn stays at its place, new area is background.
-    void resizePixels(QSize size);
+    // New size of `pixels` device pixels at `ratio` device pixels to a logical
+    // pixel; what was drawn stays at its place, new area is background.
+    void resizePixels(QSize pixels, qreal ratio = 1);
+    // New size of `logical` pixels of a screen of `ratio`: the image covers them
+    // at device resolution, and the scale follows the logical size.
+    void resizeLogical(QSize logical, qreal ratio);
     QSize pixelSize() const { return image_.size(); }
+    qreal ratio() const { return image_.devicePixelRatio(); }
 
     // Scale extents mapped onto the whole image (pic1's user scale).
     void setScaleWidth(double width);
@@ -71,6 +78,7 @@ public:
     QRect takeDirty();
 
 private:
+    void resizeImage(QSize pixels, qreal ratio, QSizeF logical);
     void updateFactors();
     void markAllDirty();
 

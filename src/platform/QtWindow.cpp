@@ -5,6 +5,9 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPainter>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
 
 #include "app/CommandTables.h"
 #include "app/Form.h"
@@ -41,6 +44,11 @@ QtWindow::QtWindow(QtPlatform& platform) : platform_(platform)
 {
     canvas_ = new QtCanvas(platform.surface(Surface::Window), this);
     setCentralWidget(canvas_);
+    // The menu bar stays inside the window, also on desktops with a global menu
+    // bar: there the top-level items that are commands (FIX, RESET, Save! ...)
+    // are dropped or act strangely, and an open global menu is not this
+    // program's popup, so it would not suspend the drawing as a menu must.
+    menuBar()->setNativeMenuBar(false);
     setWindowIcon(makeIcon());
     setFocusPolicy(Qt::StrongFocus);
     qApp->installEventFilter(this);
@@ -116,19 +124,27 @@ std::optional<int16_t> QtWindow::virtualKey(int qtKey)
 
 bool QtWindow::takeKey(QKeyEvent* keyEvent)
 {
-    // Alt combinations stay with the toolkit: menu access keys, the system's own.
-    if (keyEvent->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier))
+    const Qt::KeyboardModifiers modifiers = keyEvent->modifiers();
+    // Alt combinations stay with the toolkit: the menus' access keys, the system's own.
+    if (modifiers & Qt::AltModifier)
         return false;
+    // The command keys work whatever else is held: Shift, Ctrl or the logo key.
     const auto code = virtualKey(keyEvent->key());
     const bool command = code && Form::isCommandKey(*code);
-    const bool characterC = keyEvent->text() == QLatin1String("c");
+    // "c" is a typed character: with Ctrl held the key types a control character
+    // (Ctrl+C is copy to a user, not a new background), and logo-key
+    // combinations belong to the desktop.
+    const bool characterC = !(modifiers & (Qt::ControlModifier | Qt::MetaModifier)) &&
+                            keyEvent->text() == QLatin1String("c");
     if (!command && !characterC)
         return false;
     if (keyEvent->type() == QEvent::ShortcutOverride) {
         keyEvent->accept();  // no shortcut may take a command key
         return true;
     }
-    const int16_t shift = (keyEvent->modifiers() & Qt::ShiftModifier) ? 1 : 0;
+    // The shift state as the key handler knows it: 1 Shift, 2 Ctrl.
+    const auto shift = static_cast<int16_t>(((modifiers & Qt::ShiftModifier) ? 1 : 0) |
+                                            ((modifiers & Qt::ControlModifier) ? 2 : 0));
     if (command)
         post([this, key = *code, shift] { form_->Form_KeyDown(key, shift); });
     else
@@ -136,8 +152,67 @@ bool QtWindow::takeKey(QKeyEvent* keyEvent)
     return true;
 }
 
+QtWindow::Placement QtWindow::placement(const QRect& available, QSize defaultSize,
+                                        const QMargins& frame)
+{
+    const QSize outer = defaultSize.grownBy(frame);
+    if (outer.width() <= available.width() && outer.height() <= available.height())
+        return {defaultSize, std::nullopt};
+    const QSize fitted = outer.boundedTo(available.size()).shrunkBy(frame).expandedTo(QSize(1, 1));
+    const QSize framed = fitted.grownBy(frame);
+    return {fitted, QPoint(available.x() + (available.width() - framed.width()) / 2,
+                           available.y() + (available.height() - framed.height()) / 2)};
+}
+
+QMargins QtWindow::frameMargins() const
+{
+    const QRect inner = geometry();
+    const QRect outer = frameGeometry();
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
+}
+
+void QtWindow::placeOnScreen()
+{
+    const QScreen* screen = this->screen();
+    if (!screen) {
+        resize(kDefaultSize);
+        return;
+    }
+    placedFrame_ = frameMargins();
+    const Placement where = placement(screen->availableGeometry(), kDefaultSize, placedFrame_);
+    resize(where.size);
+    if (where.framePosition)
+        move(*where.framePosition);  // a top-level window's position is its frame's
+    placedSize_ = where.size;
+}
+
+void QtWindow::fitAfterFirstShow()
+{
+    // Before the window is shown, the window system may not tell its frame; once
+    // it is on the screen the frame is known, and a window that its frame has
+    // pushed over the edge is fitted again. A size set since is left alone.
+    const bool unchanged = placedSize_ && size() == *placedSize_;
+    placedSize_.reset();
+    const QScreen* screen = this->screen();
+    if (!unchanged || !screen || frameMargins() == placedFrame_)
+        return;
+    const QRect available = screen->availableGeometry();
+    if (available.contains(frameGeometry()))
+        return;
+    const Placement where = placement(available, kDefaultSize, frameMargins());
+    resize(where.size);
+    if (where.framePosition)
+        move(*where.framePosition);
+}
+
 bool QtWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Expose && placedSize_ && watched == windowHandle() &&
+        windowHandle()->isExposed()) {
+        // Fitted from the event loop, once the window system has settled the frame.
+        QTimer::singleShot(0, this, [this] { fitAfterFirstShow(); });
+    }
     if (form_ && (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
         auto* widget = qobject_cast<QWidget*>(watched);
         if (widget && widget->window() == this && !QApplication::activePopupWidget() &&

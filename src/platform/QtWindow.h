@@ -5,6 +5,8 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QMargins>
+#include <QRect>
 
 #include <cstdint>
 #include <functional>
@@ -34,6 +36,23 @@ public:
     // The window-level key code of a key event, if it has one the logic knows.
     static std::optional<int16_t> virtualKey(int qtKey);
 
+    // The inner size the window opens at: the drawing area of 1024 by 768 pixels
+    // under a menu bar.
+    static constexpr QSize kDefaultSize{1024, 768 + 24};
+
+    // Where the window opens on a screen whose free area (taskbars excluded) is
+    // `available`, for a window frame of `frame`: at the default size wherever
+    // that fits with its frame, placed by the window system; otherwise at the
+    // largest size that does, centred in the free area.
+    struct Placement {
+        QSize size;                         // inside the frame
+        std::optional<QPoint> framePosition;  // the frame's top-left corner, if placed
+    };
+    static Placement placement(const QRect& available, QSize defaultSize, const QMargins& frame);
+
+    // Sizes (and if need be places) the window for its screen, before it is shown.
+    void placeOnScreen();
+
     // Called as every posted command starts (measurements use it).
     std::function<void()> onCommandStarted;
 
@@ -43,12 +62,17 @@ protected:
 
 private:
     bool takeKey(QKeyEvent* keyEvent);
+    QMargins frameMargins() const;
+    void fitAfterFirstShow();
     void postHandler(void (Form::*handler)());
 
     QtPlatform& platform_;
     Form* form_ = nullptr;
     QtCanvas* canvas_ = nullptr;
     QHash<QString, QAction*> actions_;
+    // What the window was placed with, until its first display tells the frame.
+    std::optional<QSize> placedSize_;
+    QMargins placedFrame_;
 };
 
 }  // namespace quillon

@@ -3,7 +3,7 @@
 #
 #   source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 #   e2e_init "$@"            # checks the arguments and tools, makes the work directory
-#   start_xvfb               # a private X server; exports DISPLAY
+#   start_xvfb [WxH]         # a private X server (1280x1024 unless given); exports DISPLAY
 #   start_program            # QUILLON in the work directory; checks the start-up window
 #
 # After start_program: $W is the main window, $area the drawing area as an
@@ -80,14 +80,16 @@ e2e_init() {
 # --- X server -----------------------------------------------------------------
 
 start_xvfb() {
-    step "starting Xvfb"
+    local size=${1:-1280x1024}
+    [[ "$size" =~ ^[0-9]+x[0-9]+$ ]] || fail "bad screen size '$size'"
+    step "starting Xvfb with a $size screen"
     # The server picks a free display number itself and writes it to fd 3 once
     # it takes connections: scripts started side by side cannot end up sharing
     # one server, as they could when each tried numbers on its own.
     # -noreset: by default the server resets when its last client leaves, and
     # the program's connection could land in the middle of that reset right
     # after xdpyinfo has gone.
-    Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 1280x1024x24 \
+    Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 "${size}x24" \
         3>"$work/display" >"$work/xvfb.log" 2>&1 &
     xvfb_pid=$!
     local n=""

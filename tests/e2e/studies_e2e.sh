@@ -9,6 +9,7 @@
 #      caption names the figure with Prandtl and Rayleigh whole numbers in their
 #      ranges, and the orbit colours the drawing area around its centre.
 #      Escape resets: empty caption, black drawing area that stays black.
+#      Ctrl+F1 does the same as F1: Ctrl is ignored like Shift.
 #   2. F7 starts the logistic-equation study: two input boxes (a, x) and a Yes/No
 #      question; a = 2, x = 0.5 and Yes to printing numbers. The orbit stays at
 #      its fixed point 0.5, so every step draws the same circle and appends the
@@ -69,6 +70,19 @@ step "Lorenz: $lorenz_pixels coloured pixels, $lorenz_centre of them in the midd
 (( lorenz_centre >= min_lorenz_centre_pixels )) ||
     fail "Lorenz coloured only $lorenz_centre pixels in the middle of the drawing area, expected at least $min_lorenz_centre_pixels"
 
+press_escape_and_expect_reset
+
+step "Ctrl+F1: Lorenz Orbits (XY) as F1"
+focus_main
+x key ctrl+F1 || fail "could not press Ctrl+F1"
+sleep 1
+app_alive
+read_caption
+[[ "$caption" =~ $re ]] ||
+    fail "after Ctrl+F1 the caption is '$caption', expected Lorenz's 'LORENZ  ORBITS (XY)    Prandtl= ...'"
+step "caption: '$caption'"
+expect_picture_changes "after Ctrl+F1"
+step "Ctrl+F1 draws"
 press_escape_and_expect_reset
 
 # --- logistic equation by F7, numbers to file ---------------------------------------

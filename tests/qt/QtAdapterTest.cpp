@@ -13,6 +13,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
+#include <QTest>
 #include <QTimer>
 
 #include "app/CommandTables.h"
@@ -21,35 +23,10 @@
 #include "platform/QtPlatform.h"
 #include "platform/QtSurface.h"
 #include "platform/QtWindow.h"
+#include "ShownWindow.h"
 
 namespace quillon {
 namespace {
-
-struct Shown {
-    QtPlatform platform;
-    Form form{platform};
-    Shown()
-    {
-        platform.attach(form);
-        platform.window().setWindowTitle(QString::fromStdString(Form::initialCaption()));
-        form.Form_Load();
-        platform.window().show();
-        platform.window().resize(800, 600);
-        settle();
-    }
-    static void settle()
-    {
-        for (int k = 0; k < 5; ++k)
-            QCoreApplication::processEvents();
-    }
-    void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, QString text = {})
-    {
-        QKeyEvent down(QEvent::KeyPress, key, modifiers, text);
-        QCoreApplication::sendEvent(platform.window().canvas(), &down);
-        settle();
-    }
-    QMenu* menu(const char* name) { return platform.window().menuAction(name)->menu(); }
-};
 
 QStringList texts(const QList<QAction*>& actions)
 {
@@ -117,6 +94,104 @@ TEST(QtAdapter, TheWindowTakesTheCommandKeysWhateverHasFocus)
     s.press(Qt::Key_Escape);
     EXPECT_EQ(s.form.stopFlag, 1);
     EXPECT_EQ(s.platform.window().windowTitle(), QString());
+}
+
+TEST(QtAdapter, CtrlAndTheLogoKeyLeaveCommandKeysAsTheyAreAltIsForTheMenus)
+{
+    Shown s;
+    s.form.randomMode = 0;  // figures take random parameters: no prompt
+    QtWindow& window = s.platform.window();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    const Qt::KeyboardModifiers ctrl = Qt::ControlModifier, logo = Qt::MetaModifier,
+                                alt = Qt::AltModifier, none = Qt::NoModifier;
+    struct Row {
+        const char* name;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        const char* text;           // as a platform may deliver it with the key
+        const char* captionPrefix;  // "before": the form was not reached
+        int16_t backIndex;
+    };
+    const Row rows[] = {
+        {"Ctrl+F1", Qt::Key_F1, ctrl, "", "LORENZ  ORBITS (XY)    Prandtl= ", 0},
+        {"logo+F1", Qt::Key_F1, logo, "", "LORENZ  ORBITS (XY)    Prandtl= ", 0},
+        {"Ctrl+Shift+F3", Qt::Key_F3, ctrl | Qt::ShiftModifier, "", "LORENZ  ORBITS (YZ)    Prandtl= ", 0},
+        {"Ctrl+Escape", Qt::Key_Escape, ctrl, "\x1b", "", 0},
+        {"logo+Tab", Qt::Key_Tab, logo, "\t", "", 0},
+        {"Alt+F1", Qt::Key_F1, alt, "", "before", 0},
+        {"Alt+Escape", Qt::Key_Escape, alt, "\x1b", "before", 0},
+        {"Ctrl+C", Qt::Key_C, ctrl, "c", "before", 0},
+        {"logo+C", Qt::Key_C, logo, "c", "before", 0},
+        {"Alt+C", Qt::Key_C, alt, "c", "before", 0},
+        {"c", Qt::Key_C, none, "c", "before", 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        s.form.stopFlag = -1;  // a figure then names itself and draws nothing
+        s.form.backIndex = 0;
+        window.setWindowTitle("before");
+        QTest::sendKeyEvent(QTest::Click, &window, row.key, QString::fromLatin1(row.text),
+                            row.modifiers);
+        Shown::settle();
+        const QString caption = window.windowTitle();
+        if (*row.captionPrefix == '\0' || QLatin1String(row.captionPrefix) == QLatin1String("before"))
+            EXPECT_EQ(caption, QLatin1String(row.captionPrefix));
+        else
+            EXPECT_TRUE(caption.startsWith(QLatin1String(row.captionPrefix))) << caption.toStdString();
+        EXPECT_EQ(s.form.backIndex, row.backIndex);
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    }
+
+    // Alt with a menu's access key opens that menu.
+    QTest::keyClick(&window, Qt::Key_P, alt);
+    Shown::settle();
+    EXPECT_EQ(QApplication::activePopupWidget(), s.menu("mnuPause"));
+    if (QWidget* popup = QApplication::activePopupWidget())
+        popup->close();
+}
+
+TEST(QtAdapter, TheWindowOpensAtItsDefaultSizeWhereItFitsElseFittedAndCentred)
+{
+    const QSize standard = QtWindow::kDefaultSize;
+    ASSERT_EQ(standard, QSize(1024, 792));
+    const QMargins frame(4, 30, 4, 4);
+    struct Row {
+        const char* name;
+        QRect available;
+        QSize size;
+        std::optional<QPoint> framePosition;
+    };
+    const Row rows[] = {
+        {"1920x1080 with a bottom panel", QRect(0, 0, 1920, 1040), standard, std::nullopt},
+        {"exactly the framed default", QRect(0, 0, 1032, 826), standard, std::nullopt},
+        {"1366x768 with a bottom panel", QRect(0, 0, 1366, 728), QSize(1024, 694), QPoint(167, 0)},
+        {"1024x600 with a top panel", QRect(0, 24, 1024, 576), QSize(1016, 542), QPoint(0, 24)},
+        {"a second 1024x600 screen to the right", QRect(1920, 0, 1024, 600), QSize(1016, 566),
+         QPoint(1920, 0)},
+        {"a narrow portrait screen", QRect(0, 0, 800, 1240), QSize(792, 792), QPoint(0, 207)},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QtWindow::Placement where = QtWindow::placement(row.available, standard, frame);
+        EXPECT_EQ(where.size, row.size);
+        EXPECT_EQ(where.framePosition, row.framePosition);
+        if (where.framePosition) {
+            EXPECT_TRUE(row.available.contains(QRect(*where.framePosition, where.size.grownBy(frame))));
+        }
+    }
+
+    // The offscreen screen is 800 by 600: the window opens within it.
+    QtPlatform platform;
+    Form form(platform);
+    platform.attach(form);
+    form.Form_Load();
+    platform.window().show();
+    Shown::settle();
+    const QRect available = platform.window().screen()->availableGeometry();
+    EXPECT_TRUE(available.contains(platform.window().frameGeometry()))
+        << platform.window().frameGeometry().width() << "x" << platform.window().frameGeometry().height();
+    EXPECT_EQ(platform.surface(Surface::Picture).pixelSize(), platform.window().frameGeometry().size());
 }
 
 TEST(QtAdapter, PictureGetsTheOuterSizeAndTheWindowsExtents)
