@@ -52,8 +52,6 @@ void QtSurface::resizeImage(QSize pixels, qreal ratio, QSizeF logical)
     image_ = resized;
     bits_ = reinterpret_cast<uint32_t*>(image_.bits());
     stride_ = static_cast<size_t>(image_.bytesPerLine() / 4);
-    width_ = static_cast<float>(image_.width());
-    height_ = static_cast<float>(image_.height());
     // The scale follows the logical size until extents of its own are set.
     if (!ownScaleWidth_)
         scaleWidth_ = logical.width() * kUnitsPerPixel;
@@ -79,8 +77,7 @@ void QtSurface::setScaleHeight(double height)
 
 void QtSurface::updateFactors()
 {
-    xFactor_ = scaleWidth_ > 0 ? static_cast<float>(image_.width() / scaleWidth_) : 0.0f;
-    yFactor_ = scaleHeight_ > 0 ? static_cast<float>(image_.height() / scaleHeight_) : 0.0f;
+    grid_ = PixelGrid(image_.width(), image_.height(), scaleWidth_, scaleHeight_);
 }
 
 void QtSurface::clear()
@@ -114,8 +111,8 @@ void QtSurface::circle(float x, float y, float radius, Rgb color)
 {
     currentX_ = x;
     currentY_ = y;
-    const QPointF centre(x * xFactor_, y * yFactor_);
-    const qreal r = radius * xFactor_;
+    const QPointF centre(x * grid_.xFactor(), y * grid_.yFactor());
+    const qreal r = radius * grid_.xFactor();
     // Far off the surface a painter gains nothing and may lose precision.
     if (!(std::fabs(centre.x()) < 1e6 && std::fabs(centre.y()) < 1e6 && r < 1e6))
         return;
@@ -131,8 +128,8 @@ void QtSurface::line(float x1, float y1, float x2, float y2, Rgb color)
 {
     currentX_ = x2;
     currentY_ = y2;
-    const QPointF from(x1 * xFactor_, y1 * yFactor_);
-    const QPointF to(x2 * xFactor_, y2 * yFactor_);
+    const QPointF from(x1 * grid_.xFactor(), y1 * grid_.yFactor());
+    const QPointF to(x2 * grid_.xFactor(), y2 * grid_.yFactor());
     if (!(std::fabs(from.x()) < 1e6 && std::fabs(from.y()) < 1e6 && std::fabs(to.x()) < 1e6 &&
           std::fabs(to.y()) < 1e6))
         return;

@@ -12,6 +12,7 @@
 #include <QRect>
 #include <QSize>
 
+#include "app/CanvasPoint.h"
 #include "runtime/QBColor.h"
 
 namespace quillon {
@@ -45,13 +46,9 @@ public:
     template <bool trackArea>
     void setPoint(float x, float y, Rgb color)
     {
-        const float px = x * xFactor_;
-        const float py = y * yFactor_;
-        // Not-a-number fails both tests; points off the image are dropped.
-        if (!(px >= 0.0f && py >= 0.0f && px < width_ && py < height_))
+        int ix, iy;
+        if (!grid_.locate(x, y, ix, iy))
             return;
-        const int ix = static_cast<int>(px);
-        const int iy = static_cast<int>(py);
         bits_[static_cast<size_t>(iy) * stride_ + static_cast<size_t>(ix)] = 0xFF000000u | color;
         if (!trackArea)
             return;
@@ -85,8 +82,7 @@ private:
     QImage image_;
     uint32_t* bits_ = nullptr;
     size_t stride_ = 0;  // in pixels
-    float width_ = 0, height_ = 0;
-    float xFactor_ = 0, yFactor_ = 0;
+    PixelGrid grid_;  // where a point lands; the renderer places its points so too
     double scaleWidth_ = 0, scaleHeight_ = 0;
     bool ownScaleWidth_ = false, ownScaleHeight_ = false;
     float currentX_ = 0, currentY_ = 0;
