@@ -285,6 +285,8 @@ void writePng(const std::string& path, const Image& image, const TextChunks& tex
     for (const auto& [keyword, value] : text) {
         if (!validKeyword(keyword))
             throw fileError(path, ("bad text keyword \"" + keyword + "\"").c_str());
+        if (value.find('\0') != std::string::npos)  // libpng would cut the text there
+            throw fileError(path, ("text \"" + keyword + "\" holds a NUL character").c_str());
         chunks.push_back(png_text{.compression = PNG_ITXT_COMPRESSION_NONE,
                                   .key = const_cast<char*>(keyword.c_str()),
                                   .text = const_cast<char*>(value.c_str()),
@@ -310,10 +312,8 @@ void writePng(const std::string& path, const Image& image, const TextChunks& tex
         std::snprintf(error.message, sizeof error.message, "%s", std::strerror(errno));
         written = false;
     }
-    if (!written) {
-        std::remove(path.c_str());
+    if (!written)
         throw fileError(path, error.message);
-    }
 }
 
 std::optional<PngInfo> readPngInfo(const std::string& path, std::string& error)

@@ -17,8 +17,8 @@ using TextChunks = std::vector<std::pair<std::string, std::string>>;
 // Writes an RGB picture of depth 8 or 16 with the text as uncompressed iTXt
 // chunks, in the given order, before the image data. Nothing depends on the
 // clock or the machine: the same picture and text give the same bytes.
-// Throws std::runtime_error naming the file and the reason; a file it could
-// not finish is removed.
+// Throws std::runtime_error naming the file and the reason; what was written
+// stays, so write to an OutputFile's temporary path.
 void writePng(const std::string& path, const Image& image, const TextChunks& text);
 
 struct PngInfo {

@@ -166,6 +166,8 @@ TEST(RenderPng, FailuresNameTheFileAndTheReason)
         {"empty.png", Image{}, {}, "empty"},
         {"key.png", sampleImage(8), {{"", "x"}}, "keyword"},
         {"key2.png", sampleImage(8), {{"Tab\there", "x"}}, "keyword"},
+        {"nul.png", sampleImage(8), {{"Title", std::string("a\0b", 3)}}, "NUL"},
+        {"/dev/full", sampleImage(8), {}, "No space left on device"},
     };
     for (const WriteRow& row : unwritable) {
         try {
