@@ -25,6 +25,7 @@
 #include <thread>
 #include <vector>
 
+#include "RenderBench.h"
 #include "app/Form.h"
 #include "platform/QtPlatform.h"
 #include "platform/QtWindow.h"
@@ -278,6 +279,10 @@ int main(int argc, char** argv)
         std::printf("%s ratio: %.2f\n", row.name, median.drawn / median.bare);
     }
 
+    if (only == QLatin1String("render")) {
+        quillon::bench::printRenderRows();
+        return 0;
+    }
     if (!only.isEmpty())
         return 0;
     std::printf("key latency max ms: %.2f\n", keyLatencyMaxMs(form, platform));
@@ -289,5 +294,7 @@ int main(int argc, char** argv)
     QTimer::singleShot(2000, &loop, &QEventLoop::quit);
     loop.exec();
     std::printf("idle cpu %%: %.1f\n", 100 * (cpuSeconds() - cpuBefore) / (idle.elapsed() / 1e3));
+
+    quillon::bench::printRenderRows();
     return 0;
 }

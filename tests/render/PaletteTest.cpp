@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "render/Palette.h"
+
+namespace quillon::render {
+namespace {
+
+void expectColour(const LinearRgb& actual, const LinearRgb& expected, const std::string& where)
+{
+    EXPECT_NEAR(actual.r, expected.r, 1e-5) << where;
+    EXPECT_NEAR(actual.g, expected.g, 1e-5) << where;
+    EXPECT_NEAR(actual.b, expected.b, 1e-5) << where;
+}
+
+TEST(RenderPalette, NamesEndsAndPassColours)
+{
+    EXPECT_EQ(Palette::names(), (std::vector<std::string>{"ember", "ocean", "violet", "grey", "passes"}));
+    for (const std::string& name : Palette::names()) {
+        const auto palette = Palette::named(name);
+        ASSERT_TRUE(palette) << name;
+        EXPECT_FALSE(palette->description().empty()) << name;
+        expectColour(palette->at(-1), palette->at(0), name + " below 0");
+        expectColour(palette->at(2), palette->at(1), name + " above 1");
+        expectColour(palette->at(NAN), palette->at(0), name + " at NaN");
+    }
+    EXPECT_FALSE(Palette::named("Ember"));
+    EXPECT_FALSE(Palette::named(""));
+
+    const float halfBlue = 0.21404114f;  // sRGB 127.5/255 in linear light
+    struct Row { const char* palette; double v; LinearRgb colour; };
+    const Row rows[] = {
+        {"ember", 0, {0, 0, 0}},      {"ember", 1, {1, 1, 1}},
+        {"grey", 0, {0, 0, 0}},       {"grey", 0.5, {0.125f, 0.125f, 0.125f}},
+        {"grey", 1, {1, 1, 1}},       {"passes", 0, {0, 0, 0}},
+        {"passes", 0.5 / 7, {0, 0, halfBlue}},
+        {"passes", 1 / 7.0, {0, 0, 1}}, {"passes", 2 / 7.0, {0, 1, 0}},
+        {"passes", 3 / 7.0, {0, 1, 1}}, {"passes", 4 / 7.0, {1, 0, 0}},
+        {"passes", 5 / 7.0, {1, 0, 1}}, {"passes", 6 / 7.0, {1, 1, 0}},
+        {"passes", 1, {1, 1, 1}},
+    };
+    for (const Row& row : rows)
+        expectColour(Palette::named(row.palette)->at(row.v), row.colour,
+                     std::string(row.palette) + " at " + std::to_string(row.v));
+}
+
+TEST(RenderPalette, UniformPalettesRiseEvenlyInLightnessInsideTheGamut)
+{
+    struct Row { const char* palette; double darkest, lightest; };
+    const Row rows[] = {{"ember", 0, 1}, {"ocean", 0.18, 0.97}, {"violet", 0.14, 0.96}, {"grey", 0, 1}};
+    constexpr int steps = 300;
+    for (const Row& row : rows) {
+        const Palette palette = *Palette::named(row.palette);
+        const double step = (row.lightest - row.darkest) / steps;
+        for (int k = 0; k <= steps; ++k) {
+            const LinearRgb c = palette.at(static_cast<double>(k) / steps);
+            for (const float channel : {c.r, c.g, c.b})
+                ASSERT_TRUE(channel >= 0 && channel <= 1) << row.palette << " " << k;
+            EXPECT_NEAR(toOklab(c.r, c.g, c.b).L, row.darkest + k * step, 0.05 * step)
+                << row.palette << " step " << k;
+        }
+    }
+}
+
+TEST(RenderPalette, ParsesBackgroundColours)
+{
+    struct Row { const char* text; std::optional<Rgb> colour; };
+    const Row rows[] = {
+        {"#000000", 0x000000}, {"ffffff", 0xFFFFFF}, {"#1A2b3C", 0x1A2B3C},
+        {"Navy", 0x000080},    {"GREY", 0x808080},   {"gray", 0x808080},
+        {"white", 0xFFFFFF},   {"", std::nullopt},   {"#", std::nullopt},
+        {"#12345", std::nullopt}, {"1234567", std::nullopt}, {"#12345g", std::nullopt},
+        {"blak", std::nullopt},   {"# 12345", std::nullopt}, {"0x1234", std::nullopt},
+        {"+12345", std::nullopt}, {"##123456", std::nullopt}, {" black", std::nullopt},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(parseColour(row.text), row.colour) << '"' << row.text << '"';
+}
+
+}  // namespace
+}  // namespace quillon::render
