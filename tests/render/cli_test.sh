@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# The quillon-render command as a user runs it: bad input is refused with one
+# line and status 2 and leaves no file; a figure that draws nothing warns and
+# gives status 3; a replay makes the same bytes; density pictures do not
+# depend on the threads; caption files and random draws.
+#
+#   cli_test.sh path/to/quillon-render
+set -uo pipefail
+render=$(realpath "${1:?usage: cli_test.sh path/to/quillon-render}")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+
+# --- refused: status 2, one line on stderr, no picture (nor a partial one) ---
+printf '\r\nHenon      a = 1.4   b = 0.3\r\n\r\n' > captions.txt
+convert -size 8x8 xc:black plain.png 2>/dev/null || printf 'not a png' > plain.png
+while IFS='|' read -r name args; do
+    [[ -z $name ]] && continue
+    rm -f out.png .out.png.partial-*
+    # shellcheck disable=SC2086  # the table's arguments are words
+    "$render" $args -o out.png -q 2> err.txt
+    status=$?
+    [[ $status -eq 2 ]] || fail "$name: status $status, not 2"
+    [[ $(wc -l < err.txt) -eq 1 ]] || fail "$name: stderr is not one line: $(cat err.txt)"
+    compgen -G 'out.png' > /dev/null && fail "$name: left out.png"
+    compgen -G '.out.png.partial-*' > /dev/null && fail "$name: left a partial file"
+done <<'TABLE'
+unknown figure|--figure nosuch
+unknown parameter|--figure henon --param c=1
+repeated parameter|--figure henon --param a=1.3 --param a=1.4
+not a number|--figure henon --param a=1.4x
+not a caption|--caption Nothing
+study caption|--caption 3N+1
+zero points|--figure henon --points 0
+negative points|--figure henon --points -10
+points not a number|--figure henon --points many
+scale and size|--figure henon --scale 2 --size 800x600
+too large a side|--figure henon --size 70000x100
+too much memory|--figure henon --style density --size 40000x40000
+bad size|--figure henon --size 800by600
+bad tone|--figure henon --style density --tone loud
+bad palette|--figure henon --style density --palette plaid
+bad depth|--figure henon --style density --depth 12
+two sources|--figure henon --caption Henon
+no source|--points 100
+line beyond the file|--from captions.txt --line 9
+empty line|--from captions.txt --line 1
+missing file|--from nowhere.txt
+png without our text|--replay plain.png
+not a png|--replay captions.txt
+bad seed|--random 99999999
+unknown option|--figure henon --colour red
+TABLE
+
+rm -f out.png
+"$render" --figure henon -o "$work/no/such/folder/out.png" -q 2> err.txt
+[[ $? -eq 2 ]] || fail "unwritable output: status not 2"
+[[ -e no ]] && fail "unwritable output: made a folder"
+
+# --- nothing inside the frame: the picture is written, a warning, status 3 ---
+"$render" --figure gingerbread --param x=1e6 --param y=0 --points 1000 -o empty.png -q 2> err.txt
+status=$?
+[[ $status -eq 3 ]] || fail "nothing drawn: status $status, not 3"
+grep -q warning err.txt || fail "nothing drawn: no warning"
+[[ -s empty.png ]] || fail "nothing drawn: no picture"
+
+# --- replay makes the same bytes; threads do not change a density picture ---
+"$render" --figure "hopalong-2" --points 200000 -o classic.png -q > /dev/null || fail "classic render"
+"$render" --replay classic.png -o replayed.png -q > /dev/null || fail "classic replay"
+cmp -s classic.png replayed.png || fail "classic replay differs"
+for threads in 1 2 3; do
+    "$render" --figure scorpion --style density --aa 2 --points 3000000 --palette passes --tone eq \
+        -j "$threads" -o "density-$threads.png" -q > /dev/null || fail "density with $threads threads"
+done
+cmp -s density-1.png density-2.png || fail "density differs with 2 threads"
+cmp -s density-1.png density-3.png || fail "density differs with 3 threads"
+"$render" --replay density-2.png -j 1 -o density-replayed.png -q > /dev/null || fail "density replay"
+cmp -s density-1.png density-replayed.png || fail "density replay differs"
+
+# --- a caption file, and random draws kept by their caption ---
+printf '\r\nLozi      a = 1.7   b = 0.5\r\n\r\n' >> captions.txt
+"$render" --from captions.txt --all --points 10000 -o kept.png -q > list.txt || fail "--all"
+[[ -s kept-001.png && -s kept-002.png && ! -e kept-003.png ]] || fail "--all did not write two numbered files"
+[[ $(wc -l < list.txt) -eq 2 ]] || fail "--all did not print two captions"
+caption=$("$render" --random 4321 --figure henon --points 10000 -o random.png -q 2> seed.txt)
+grep -q "4321" seed.txt || fail "--random did not tell its seed"
+"$render" --caption "$caption" --points 10000 -o from-caption.png -q > /dev/null ||
+    fail "the printed caption does not render: $caption"
+
+if ((failures > 0)); then
+    echo "$failures failures" >&2
+    exit 1
+fi
+echo "quillon-render: every case behaves"
