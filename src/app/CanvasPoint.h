@@ -35,12 +35,13 @@ struct CanvasOrigin {
 inline bool canvasPoint(double u, double v, const CanvasMap& canvas, const CanvasOrigin& origin,
                         float& X, float& Y)
 {
-    const auto px = toSingle(u * canvas.kx + origin.x);
-    const auto py = toSingle(v * canvas.ky + origin.y);
-    if (!px || !py)
+    const double x = u * canvas.kx + origin.x;
+    const double y = v * canvas.ky + origin.y;
+    // As toSingle decides, in one test for both: this runs for every point.
+    if (!(std::fabs(x) < kSingleLimit) || !(std::fabs(y) < kSingleLimit))
         return false;
-    X = *px;
-    Y = *py;
+    X = static_cast<float>(x);
+    Y = static_cast<float>(y);
     return true;
 }
 

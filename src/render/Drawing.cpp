@@ -8,6 +8,9 @@
 #include <limits>
 #include <mutex>
 #include <thread>
+#include <utility>
+
+#include <sys/mman.h>
 
 #include "app/CanvasPoint.h"
 #include "app/Form.h"
@@ -101,6 +104,45 @@ void drawBifurcation(const ClassicRequest& request, HeadlessPlatform& platform, 
 
 }  // namespace
 
+HitCounts::HitCounts(size_t size) : size_(size)
+{
+    if (size == 0)
+        return;
+    // A mapping of fresh zero pages, from a large-page boundary on.
+    constexpr size_t kLargePage = 2u << 20;
+    const size_t bytes = size * sizeof(uint32_t);
+    mappingBytes_ = bytes + kLargePage;
+    mapping_ = ::mmap(nullptr, mappingBytes_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapping_ == MAP_FAILED) {
+        mapping_ = nullptr;
+        throw std::bad_alloc();
+    }
+    const auto start = (reinterpret_cast<uintptr_t>(mapping_) + kLargePage - 1) & ~(kLargePage - 1);
+    values_ = reinterpret_cast<uint32_t*>(start);
+    ::madvise(values_, bytes, MADV_HUGEPAGE);  // a hint: without large pages it still works
+}
+
+HitCounts& HitCounts::operator=(HitCounts&& other) noexcept
+{
+    if (this != &other) {
+        this->~HitCounts();
+        mapping_ = std::exchange(other.mapping_, nullptr);
+        mappingBytes_ = std::exchange(other.mappingBytes_, 0);
+        values_ = std::exchange(other.values_, nullptr);
+        size_ = std::exchange(other.size_, 0);
+    }
+    return *this;
+}
+
+HitCounts::~HitCounts()
+{
+    if (mapping_)
+        ::munmap(mapping_, mappingBytes_);
+    mapping_ = nullptr;
+    values_ = nullptr;
+    size_ = 0;
+}
+
 uint64_t OrbitPlan::pointsOf(uint64_t orbit, uint64_t total) const
 {
     return total / orbits + (orbit < total % orbits ? 1 : 0);
@@ -186,7 +228,6 @@ DensityCounts countDensity(const DensityRequest& request, const ProgressFn& prog
     result.height = request.framing.height * aa;
     result.points = request.points;
     const size_t pixels = static_cast<size_t>(result.width) * result.height;
-    result.counts.assign(pixels, 0);
     const PixelGrid grid(result.width, result.height, request.framing.scaleWidth(),
                          request.framing.scaleHeight());
 
@@ -201,16 +242,26 @@ DensityCounts countDensity(const DensityRequest& request, const ProgressFn& prog
                                        : orbitPlan(request.points);
     std::atomic<uint64_t> nextOrbit{0};
     std::mutex merging;
-    const auto merge = [&](std::vector<uint32_t>& local) {
+    // The first counts merged are taken as they are; sums do not depend on the order.
+    const auto merge = [&](HitCounts& local) {
         const std::lock_guard<std::mutex> lock(merging);
+        if (result.counts.empty()) {
+            result.counts = std::move(local);
+            return;
+        }
+        uint32_t* into = result.counts.data();
+        const uint32_t* from = local.data();
         for (size_t k = 0; k < pixels; ++k)
-            result.counts[k] = saturatingAdd(result.counts[k], local[k]);
-        std::fill(local.begin(), local.end(), 0);
+            into[k] = saturatingAdd(into[k], from[k]);
+        local = HitCounts();
     };
 
     std::atomic<uint64_t> done{0};
-    const auto work = [&] {
-        std::vector<uint32_t> local(pixels, 0);
+    // The caller's thread counts too, and tells the progress between its orbits;
+    // a thread that only waited and woke would push the counting threads from
+    // core to core, which costs more than the waking.
+    const auto work = [&](bool tells) {
+        HitCounts local(pixels);
         uint64_t inLocal = 0;
         HeadlessPlatform platform(request.framing.scaleWidth(), request.framing.scaleHeight());
         Form form(platform);
@@ -219,6 +270,7 @@ DensityCounts countDensity(const DensityRequest& request, const ProgressFn& prog
                                                 : plan.pointsOf(orbit, request.points);
             if (inLocal + points > std::numeric_limits<uint32_t>::max()) {
                 merge(local);
+                local = HitCounts(pixels);
                 inLocal = 0;
             }
             inLocal += points;
@@ -231,9 +283,11 @@ DensityCounts countDensity(const DensityRequest& request, const ProgressFn& prog
                     runColumn(start, *r, points, [&](float X, float Y) {
                         int ix, iy;
                         if (grid.locate(X, Y, ix, iy))
-                            ++local[static_cast<size_t>(iy) * result.width + ix];
+                            ++local.data()[static_cast<size_t>(iy) * result.width + ix];
                     });
                 done += points;
+                if (tells && progress)
+                    progress(done.load());
                 continue;
             }
             static_cast<FigureState&>(form) = static_cast<const FigureState&>(prepared);
@@ -253,26 +307,21 @@ DensityCounts countDensity(const DensityRequest& request, const ProgressFn& prog
             };
             row.countHits(form, counter);
             done += points;
+            if (tells && progress)
+                progress(done.load());
         }
         merge(local);
     };
 
     const int threads = std::max(1, std::min<int>(request.threads, static_cast<int>(plan.orbits)));
     std::vector<std::thread> pool;
-    std::atomic<int> running{threads};
-    for (int t = 0; t < threads; ++t)
-        pool.emplace_back([&] {
-            work();
-            --running;
-        });
-    // The caller's thread tells the progress while the workers count.
-    while (running > 0) {
-        if (progress)
-            progress(done.load());
-        std::this_thread::sleep_for(std::chrono::milliseconds(running > 0 ? 50 : 0));
-    }
+    for (int t = 1; t < threads; ++t)
+        pool.emplace_back(work, false);
+    work(true);
     for (std::thread& thread : pool)
         thread.join();
+    if (result.counts.empty())
+        result.counts = HitCounts(pixels);
     if (progress)
         progress(done.load());
     return result;

@@ -39,9 +39,38 @@ struct ClassicRequest {
 
 ClassicPicture drawClassic(const ClassicRequest& request, const ProgressFn& progress = {});
 
+// Counts of hits, zero until counted. The memory comes from the system as it is
+// first touched, so a picture pays only for the pixels its orbits reach, and in
+// large pages where the system has them: an orbit jumps all over its picture,
+// and with small pages most of its time would go to finding them.
+class HitCounts {
+public:
+    HitCounts() = default;
+    explicit HitCounts(size_t size);
+    HitCounts(HitCounts&& other) noexcept { *this = std::move(other); }
+    HitCounts& operator=(HitCounts&& other) noexcept;
+    HitCounts(const HitCounts&) = delete;
+    HitCounts& operator=(const HitCounts&) = delete;
+    ~HitCounts();
+
+    uint32_t* data() { return values_; }
+    const uint32_t* data() const { return values_; }
+    size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    const uint32_t* begin() const { return values_; }
+    const uint32_t* end() const { return values_ + size_; }
+    uint32_t operator[](size_t k) const { return values_[k]; }
+
+private:
+    void* mapping_ = nullptr;
+    size_t mappingBytes_ = 0;
+    uint32_t* values_ = nullptr;
+    size_t size_ = 0;
+};
+
 struct DensityCounts {
     int width = 0, height = 0;  // the picture's size times the supersampling
-    std::vector<uint32_t> counts;
+    HitCounts counts;
     std::string caption;
     uint64_t points = 0;
 };

@@ -10,12 +10,13 @@ namespace quillon {
 
 // A Single is a 32-bit float; storing a Double into one rounds to nearest. A value
 // beyond the Single range (or not a number) cannot be stored: the store fails.
+// From half a unit above the largest Single on, rounding gives infinity.
+inline constexpr double kSingleLimit = 340282356779733661637539395458142568448.0;  // (2 - 2^-24) * 2^127
+
 inline std::optional<float> toSingle(double value)
 {
-    // From half a unit above the largest Single on, rounding gives infinity; the
-    // comparison also fails for not-a-number.
-    constexpr double kLimit = 340282356779733661637539395458142568448.0;  // (2 - 2^-24) * 2^127
-    if (!(value < kLimit && value > -kLimit))
+    // The comparison also fails for not-a-number.
+    if (!(value < kSingleLimit && value > -kSingleLimit))
         return std::nullopt;
     return static_cast<float>(value);
 }
