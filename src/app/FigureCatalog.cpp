@@ -63,6 +63,28 @@ std::span<const CatalogFigure> figureCatalog()
     return catalog;
 }
 
+std::string parameterLabel(const char* label)
+{
+    std::string text(label);
+    const auto trim = [](std::string& t) {
+        t.erase(0, t.find_first_not_of(' '));
+        t.erase(t.find_last_not_of(' ') + 1);
+    };
+    trim(text);
+    if (!text.empty() && text.back() == '=')
+        text.pop_back();
+    trim(text);
+    return text;
+}
+
+const CatalogFigure* catalogEntryOf(const MapFigure* figure)
+{
+    for (const CatalogFigure& entry : figureCatalog())
+        if (entry.figure == figure)
+            return &entry;
+    return nullptr;
+}
+
 std::string plainCaption(const char* caption)
 {
     std::string out;

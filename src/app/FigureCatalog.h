@@ -22,4 +22,11 @@ std::span<const CatalogFigure> figureCatalog();
 // The menu item's caption without the access-key marker: "Hopalong-2".
 std::string plainCaption(const char* caption);
 
+// A parameter's label as the caption shows it, trimmed: "   a = " is "a",
+// "  3rd parameter= " is "3rd parameter".
+std::string parameterLabel(const char* label);
+
+// The catalog's entry of a row, or null.
+const CatalogFigure* catalogEntryOf(const MapFigure* figure);
+
 }  // namespace quillon

@@ -202,6 +202,9 @@ public:
     void runPasses(const MapFigure& figure);
     // The command's part before its drawing: parameters, clearing, caption.
     void prepareMapCommand(const MapFigure& figure);
+    // What a saved picture says of itself: the caption, and the figure and its
+    // parameters while the caption is still that figure's.
+    PictureFacts pictureFacts() const;
 
     // Pieces of the protocol that the studies use as well.
     void clearSurfaces();
@@ -257,6 +260,7 @@ private:
         CanvasOrigin origin;  // ScaleWidth / qx and ScaleHeight / qy
     } plotOffsets_;
     int nestedCommands_ = 0;
+    const MapFigure* lastFigure_ = nullptr;  // the row whose caption was written last
     float delayAdditions_ = kDelayAdditions;
 };
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/PictureText.h"
 #include "runtime/QBColor.h"
 
 namespace quillon {
@@ -88,9 +89,11 @@ public:
 
     // The chosen file name, or nothing when the user cancels.
     virtual std::optional<std::string> saveFileDialog(const SaveDialogRequest& request) = 0;
-    // Writes pic1's picture as a Windows bitmap; on failure the reason, and no
-    // file (nor a partial one) under that name.
-    virtual std::optional<std::string> savePicture(const std::string& path) = 0;
+    // Writes pic1's picture as a Windows bitmap, or as a PNG carrying the facts
+    // when the name ends in ".png" (any case); on failure the reason, and no
+    // file (nor a partial one) under that name. The facts' picture size is the
+    // platform's to fill in.
+    virtual std::optional<std::string> savePicture(const std::string& path, const PictureFacts& facts) = 0;
 
     // Enabling a timer that runs already leaves its period as it is.
     virtual void setTimerEnabled(TimerId timer, bool enabled) = 0;

@@ -138,6 +138,7 @@ void Form::prepareMapCommand(const MapFigure& figure)
     obtainParameters(figure);
     clearSurfaces();
     writeCaption(figure);
+    lastFigure_ = &figure;
 }
 
 void Form::runPasses(const MapFigure& figure)

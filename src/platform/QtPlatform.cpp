@@ -13,6 +13,8 @@
 #include <cstdlib>
 
 #include "app/Form.h"
+#include "render/OutputFile.h"
+#include "render/PngFile.h"
 #include "platform/QtCanvas.h"
 #include "platform/QtWindow.h"
 
@@ -184,8 +186,13 @@ std::optional<std::string> QtPlatform::saveFileDialog(const SaveDialogRequest& r
     return dialog.selectedFiles().constFirst().toStdString();
 }
 
-std::optional<std::string> QtPlatform::savePicture(const std::string& path)
+std::optional<std::string> QtPlatform::savePicture(const std::string& path, const PictureFacts& facts)
 {
+    // A name ending in .png keeps the caption and the figure in the picture, so
+    // that quillon-render can make it again, larger. (The renderer's writer: Qt's
+    // own would fold the caption's runs of blanks.)
+    if (QString::fromStdString(path).endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
+        return savePng(path, facts);
     // Written beside the chosen name and renamed when complete, so a failure
     // leaves no partial file under that name.
     QSaveFile file(QString::fromStdString(path));
@@ -199,6 +206,32 @@ std::optional<std::string> QtPlatform::savePicture(const std::string& path)
     }
     if (!file.commit())
         return file.errorString().toStdString();
+    return std::nullopt;
+}
+
+std::optional<std::string> QtPlatform::savePng(const std::string& path, const PictureFacts& facts)
+{
+    const QImage& picture = picture_.image();
+    PictureFacts completed = facts;
+    completed.width = picture.width();
+    completed.height = picture.height();
+    render::Image image = render::Image::blank(picture.width(), picture.height(), 8);
+    for (int y = 0; y < picture.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        for (int x = 0; x < picture.width(); ++x) {
+            uint16_t* rgb = image.at(x, y);
+            rgb[0] = static_cast<uint16_t>(qRed(row[x]));
+            rgb[1] = static_cast<uint16_t>(qGreen(row[x]));
+            rgb[2] = static_cast<uint16_t>(qBlue(row[x]));
+        }
+    }
+    try {
+        render::OutputFile file(path);
+        render::writePng(file.tempPath(), image, pictureText(completed));
+        file.commit();
+    } catch (const std::exception& e) {
+        return std::string(e.what());
+    }
     return std::nullopt;
 }
 

@@ -90,7 +90,7 @@ public:
     MessageBoxAnswer messageBox(const MessageBoxRequest& request) override;
 
     std::optional<std::string> saveFileDialog(const SaveDialogRequest& request) override;
-    std::optional<std::string> savePicture(const std::string& path) override;
+    std::optional<std::string> savePicture(const std::string& path, const PictureFacts& facts) override;
     void setTimerEnabled(TimerId timer, bool enabled) override;
 
     double clockSeconds() const override;
@@ -102,6 +102,7 @@ private:
     void pumpEvents() override;
     void pump(qint64 now);
     void windowResized();
+    std::optional<std::string> savePng(const std::string& path, const PictureFacts& facts);
 
     QtSurface window_surface_;
     QtSurface picture_;

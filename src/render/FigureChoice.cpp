@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cstring>
 #include <map>
 #include <sstream>
@@ -39,15 +38,6 @@ std::string key(std::string_view name)
     return out;
 }
 
-// "   a = " shows the label "a"; "  3rd parameter= " shows "3rd parameter".
-std::string labelOf(const char* label)
-{
-    std::string text = trimmed(label);
-    if (!text.empty() && text.back() == '=')
-        text.pop_back();
-    return trimmed(text);
-}
-
 const MenuEntry* menuEntry(const char* name)
 {
     for (const MenuEntry& entry : menuTable())
@@ -75,7 +65,7 @@ std::vector<RenderFigure> buildFigures()
         f.inSlideShow = c.inSlideShow;
         for (int k = 0; k < c.figure->parameterCount; ++k) {
             const FigureParameter& p = c.figure->parameters[k];
-            f.parameters.push_back({.label = labelOf(p.label),
+            f.parameters.push_back({.label = parameterLabel(p.label),
                                     .defaultValue = p.defaultValue,
                                     .randomScale = p.randomScale,
                                     .randomOffset = p.randomOffset,
@@ -151,13 +141,6 @@ const RenderFigure* findFigure(std::string_view name)
     static const auto index = buildIndex(renderFigures());
     const auto found = index.find(key(name));
     return found == index.end() ? nullptr : found->second;
-}
-
-std::string roundTripText(double value)
-{
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
 }
 
 std::optional<double> numberFrom(std::string_view text)

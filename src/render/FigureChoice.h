@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/MapFigure.h"
+#include "app/PictureText.h"
 
 namespace quillon {
 class Form;
@@ -75,8 +76,6 @@ void prepareForm(Form& form, HeadlessPlatform& platform, const FigureChoice& cho
 // form as the window shows it).
 std::string captionOf(const FigureChoice& choice);
 
-// A number as text that reads back to the same Double.
-std::string roundTripText(double value);
 // Text to number for the renderer's arguments; nothing when it is no number.
 std::optional<double> numberFrom(std::string_view text);
 

@@ -60,7 +60,10 @@ public:
                          const std::string& defaultText) override;
     MessageBoxAnswer messageBox(const MessageBoxRequest& request) override;
     std::optional<std::string> saveFileDialog(const SaveDialogRequest&) override { return std::nullopt; }
-    std::optional<std::string> savePicture(const std::string&) override { return "no picture file here"; }
+    std::optional<std::string> savePicture(const std::string&, const PictureFacts&) override
+    {
+        return "no picture file here";
+    }
     void setTimerEnabled(TimerId, bool) override {}
 
     double clockSeconds() const override { return 0; }

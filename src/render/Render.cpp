@@ -4,20 +4,15 @@
 #include <cmath>
 #include <map>
 
+#include "app/PictureText.h"
 #include "render/Colourise.h"
 #include "render/Palette.h"
 #include "render/Tone.h"
 #include "render/UsageError.h"
 
-#ifndef QUILLON_VERSION
-#error "QUILLON_VERSION comes from the project's version in CMakeLists.txt"
-#endif
-
 namespace quillon::render {
 
 namespace {
-
-constexpr const char* kPrefix = "quillon:";
 
 std::string gib(uint64_t bytes)
 {
@@ -36,7 +31,7 @@ Rgb backgroundOf(const RenderSettings& s)
 
 }  // namespace
 
-std::string versionText() { return QUILLON_VERSION; }
+std::string versionText() { return programVersion(); }
 
 uint64_t pointsOfPasses(const FigureChoice& choice, uint64_t passes)
 {
@@ -112,26 +107,26 @@ RenderResult render(const RenderSettings& s, const ProgressFn& progress)
 TextChunks metadataOf(const RenderSettings& s, const std::string& caption)
 {
     const FigureChoice& c = s.choice;
-    TextChunks text = {
-        {"Title", caption},
-        {"Software", "quillon-render " + versionText()},
-        {std::string(kPrefix) + "version", versionText()},
-        {std::string(kPrefix) + "caption", caption},
-        {std::string(kPrefix) + "figure", c.figure->name},
-        {std::string(kPrefix) + "source", c.randomSeed ? (c.pickedAsSlide ? "slide" : "random") : "parameters"},
-    };
+    PictureFacts facts{.caption = caption,
+                       .figure = c.figure->name,
+                       .source = c.randomSeed ? (c.pickedAsSlide ? "slide" : "random") : "parameters",
+                       .seed = c.randomSeed.value_or(s.seed),
+                       .style = s.style == Style::Classic ? "classic" : "density",
+                       .frameWidth = s.framing.frameWidth,
+                       .frameHeight = s.framing.frameHeight,
+                       .width = s.framing.width,
+                       .height = s.framing.height,
+                       .scale = s.scale};
     for (size_t k = 0; k < c.values.size(); ++k)
-        text.emplace_back(std::string(kPrefix) + "param:" + c.figure->parameters[k].label,
-                          roundTripText(c.values[k]));
-    const auto add = [&](const char* key, std::string value) {
-        text.emplace_back(std::string(kPrefix) + key, std::move(value));
-    };
-    add("seed", std::to_string(c.randomSeed.value_or(s.seed)));
-    add("style", s.style == Style::Classic ? "classic" : "density");
+        facts.parameters.emplace_back(c.figure->parameters[k].label, c.values[k]);
     if (s.passes)
-        add("passes", std::to_string(*s.passes));
+        facts.passes = s.passes;
     else
-        add("points", std::to_string(s.points));
+        facts.points = s.points;
+    TextChunks text = pictureText(facts);
+    const auto add = [&](const char* key, std::string value) {
+        text.emplace_back(std::string(kPictureKeyPrefix) + key, std::move(value));
+    };
     if (s.style == Style::Density) {
         add("tone", s.tone);
         add("palette", s.palette);
@@ -139,9 +134,6 @@ TextChunks metadataOf(const RenderSettings& s, const std::string& caption)
         add("aa", std::to_string(s.supersampling));
     }
     add("background", s.background);
-    add("frame", sizeText(s.framing.frameWidth, s.framing.frameHeight));
-    add("size", sizeText(s.framing.width, s.framing.height));
-    add("scale", roundTripText(s.scale));
     return text;
 }
 
@@ -149,8 +141,8 @@ RenderSettings settingsFrom(const TextChunks& text)
 {
     std::map<std::string, std::string> ours;
     for (const auto& [key, value] : text)
-        if (key.rfind(kPrefix, 0) == 0)
-            ours[key.substr(std::string(kPrefix).size())] = value;
+        if (key.rfind(kPictureKeyPrefix, 0) == 0)
+            ours[key.substr(std::string(kPictureKeyPrefix).size())] = value;
     if (!ours.count("figure"))
         throw UsageError("the picture carries no figure of quillon-render's (no quillon:figure text)");
     const auto need = [&](const char* key) -> const std::string& {
@@ -196,8 +188,11 @@ RenderSettings settingsFrom(const TextChunks& text)
     if (ours.count("passes")) {
         s.passes = whole("passes");
         s.points = pointsOfPasses(s.choice, *s.passes);
-    } else {
+    } else if (ours.count("points")) {
         s.points = whole("points");
+    } else {
+        // The window's pictures do not count their points.
+        s.points = s.style == Style::Classic ? kClassicPoints : kDensityPoints;
     }
     if (s.style == Style::Density) {
         s.tone = need("tone");

@@ -76,6 +76,45 @@ TEST(Save, DuringADrawingTheDrawingGoesOn)
     EXPECT_EQ(s.platform.doEventsCalls, 30u);
 }
 
+TEST(Save, ThePictureSaysWhichFigureItShowsWhileTheCaptionIsThatFigures)
+{
+    // Saved during a random Tree (Single parameters), during Lozi nested in it
+    // and after RESET: the figure goes with its caption only.
+    Started s;
+    s.platform.at(5, [&] {
+        s.platform.saveAnswers.push_back("a.png");
+        s.form.mnuSave_Click();
+        s.platform.answer("1.65");
+        s.platform.answer("0.45");
+        s.form.randomMode = 1;
+        s.form.mnuLozi_Click();
+    });
+    s.platform.at(8, [&] {
+        s.platform.saveAnswers.push_back("b.png");
+        s.form.mnuSave_Click();
+        s.form.mnuReset_Click();
+        s.platform.saveAnswers.push_back("c.png");
+        s.form.mnuSave_Click();
+    });
+    s.platform.at(20, [&] { s.form.mnuReset_Click(); });
+    s.form.mnuTree_Click();
+    ASSERT_EQ(s.platform.savedFacts.size(), 3u);
+    const PictureFacts& tree = s.platform.savedFacts[0];
+    EXPECT_EQ(tree.figure, "Tree");
+    ASSERT_EQ(tree.parameters.size(), 2u);
+    EXPECT_EQ(tree.parameters[0].first, "ax");
+    for (const auto& [label, value] : tree.parameters)  // Singles, drawn in [0.5, 1)
+        EXPECT_TRUE(value >= 0.5 && value < 1 && static_cast<float>(value) == value) << label;
+    EXPECT_EQ(tree.frameWidth, 1024);
+    EXPECT_EQ(tree.frameHeight, 768);
+    const PictureFacts& lozi = s.platform.savedFacts[1];
+    EXPECT_EQ(lozi.figure, "Lozi");
+    EXPECT_EQ(lozi.caption, "Lozi      a = 1.65   b = 0.45");
+    EXPECT_EQ(lozi.parameters, (std::vector<std::pair<std::string, double>>{{"a", 1.65}, {"b", 0.45}}));
+    EXPECT_EQ(s.platform.savedFacts[2].figure, "");
+    EXPECT_EQ(s.platform.savedFacts[2].caption, "");
+}
+
 TEST(CaptionFile, EnterAppendsBlankCaptionBlank)
 {
     Started s;

@@ -3,10 +3,16 @@
 // window's picture surface at the size and extents the resize handler gives it.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDir>
+
 #include "app/CommandTables.h"
 #include "app/Form.h"
 #include "platform/QtSurface.h"
 #include "render/Drawing.h"
+#include "render/PngFile.h"
+#include "render/Render.h"
+#include "ShownWindow.h"
 #include "support/ScriptedPlatform.h"
 
 namespace quillon {
@@ -89,5 +95,50 @@ TEST(ClassicPicture, EqualsTheWindowsPic1PixelForPixel)
     }
 }
 
+TEST(ClassicPicture, TheWindowsPngSaveIsAPictureTheRendererReplays)
+{
+    Shown s;
+    s.platform.setPoint(Surface::Picture, 3000, 1500, QBColor(12));
+    const QString dir = QDir::tempPath() + "/quillon-png-save-test";
+    QDir(dir).removeRecursively();
+    QDir().mkpath(dir);
+    PictureFacts facts = s.form.pictureFacts();
+    facts.caption = "Henon      a = 1.4   b = 0.3";
+    facts.figure = "Henon";
+    facts.parameters = {{"a", 1.4}, {"b", 0.30000000000000004}};
+    const std::string path = (dir + "/figure.Png").toStdString();
+    ASSERT_FALSE(s.platform.savePicture(path, facts).has_value());
+
+    std::string error;
+    const auto info = render::readPngInfo(path, error);
+    ASSERT_TRUE(info) << error;
+    const QtSurface& pic1 = s.platform.surface(Surface::Picture);
+    EXPECT_EQ(info->width, pic1.pixelSize().width());
+    const render::RenderSettings replay = render::settingsFrom(info->text);
+    EXPECT_EQ(replay.choice.figure->name, "Henon");
+    EXPECT_EQ(replay.choice.values, (std::vector<double>{1.4, 0.30000000000000004}));
+    EXPECT_EQ(replay.framing.width, pic1.pixelSize().width());
+    EXPECT_EQ(replay.framing.height, pic1.pixelSize().height());
+    EXPECT_EQ(replay.framing.frameWidth, static_cast<int>(s.platform.scaleWidth() / 15));
+
+    const render::Image saved = render::readPng(path);
+    const QImage& image = pic1.image();
+    int differ = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const uint16_t* rgb = saved.at(x, y);
+            differ += ((rgb[0] << 16) | (rgb[1] << 8) | rgb[2]) != static_cast<int>(image.pixel(x, y) & 0xFFFFFF);
+        }
+    EXPECT_EQ(differ, 0);
+    QDir(dir).removeRecursively();
+}
+
 }  // namespace
 }  // namespace quillon
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -345,7 +345,7 @@ TEST(QtAdapter, SavedBitmapHoldsPic1)
     QDir().mkpath(dir);
     s.platform.setPoint(Surface::Picture, 3000, 1500, QBColor(12));
     const std::string path = (dir + "/figure.BMP").toStdString();
-    ASSERT_FALSE(s.platform.savePicture(path).has_value());
+    ASSERT_FALSE(s.platform.savePicture(path, {}).has_value());
 
     QFile file(QString::fromStdString(path));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -363,7 +363,7 @@ TEST(QtAdapter, SavedBitmapHoldsPic1)
 
     // A failure names its reason and leaves no file, not even a partial one.
     const std::string missing = (dir + "/no/such/dir/x.BMP").toStdString();
-    const auto failure = s.platform.savePicture(missing);
+    const auto failure = s.platform.savePicture(missing, {});
     ASSERT_TRUE(failure.has_value());
     EXPECT_FALSE(failure->empty());
     EXPECT_FALSE(QFile::exists(QString::fromStdString(missing)));

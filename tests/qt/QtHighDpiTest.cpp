@@ -120,7 +120,7 @@ TEST(QtHighDpi, SaveWritesTheDeviceResolution)
     QDir().mkpath(dir);
     s.platform.setPoint(Surface::Picture, 3000, 1500, QBColor(12));
     const std::string path = (dir + "/figure.BMP").toStdString();
-    ASSERT_FALSE(s.platform.savePicture(path).has_value());
+    ASSERT_FALSE(s.platform.savePicture(path, {}).has_value());
     const QImage saved(QString::fromStdString(path));
     EXPECT_EQ(saved.size(), s.platform.window().frameGeometry().size() * 2);
     const QtSurface& picture = s.platform.surface(Surface::Picture);

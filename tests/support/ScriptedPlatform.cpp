@@ -209,8 +209,9 @@ std::optional<std::string> ScriptedPlatform::saveFileDialog(const SaveDialogRequ
     return answer;
 }
 
-std::optional<std::string> ScriptedPlatform::savePicture(const std::string& path)
+std::optional<std::string> ScriptedPlatform::savePicture(const std::string& path, const PictureFacts& facts)
 {
+    savedFacts.push_back(facts);
     if (saveFailure)
         return saveFailure;
     savedPictures.push_back(path);

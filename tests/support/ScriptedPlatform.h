@@ -121,7 +121,8 @@ public:
     MessageBoxAnswer messageBox(const MessageBoxRequest& request) override;
 
     std::optional<std::string> saveFileDialog(const SaveDialogRequest& request) override;
-    std::optional<std::string> savePicture(const std::string& path) override;
+    std::optional<std::string> savePicture(const std::string& path, const PictureFacts& facts) override;
+    std::vector<PictureFacts> savedFacts;
     void setTimerEnabled(TimerId timer, bool enabled) override
     {
         noteCall();
