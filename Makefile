@@ -1,6 +1,6 @@
 # `make run` starts QUILLON, `make test` runs the whole test suite headless.
 # Both first install what is missing and build (scripts/setup.sh).
-.PHONY: run test test-sanitize
+.PHONY: run test test-sanitize gallery
 MAKEFLAGS += --no-print-directory
 
 run:
@@ -25,3 +25,9 @@ test-sanitize: export UBSAN_OPTIONS := print_stacktrace=1:halt_on_error=1
 test-sanitize:
 	@BUILD_DIR=build-sanitize CMAKE_FLAGS=-DQUILLON_SANITIZE=ON bash scripts/setup.sh
 	ctest --test-dir build-sanitize --output-on-failure
+
+# The README's gallery: pictures by quillon-render into docs/gallery/.
+gallery:
+	@bash scripts/setup.sh
+	bash scripts/gallery.sh build/quillon-render > build/gallery-grid.md
+	@echo "gallery: docs/gallery/ written; the README's grid is in build/gallery-grid.md"

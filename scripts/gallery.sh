@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Renders the gallery shown in README.md into docs/gallery/, one picture a
+# line of the table below, and prints the README's grid of them.
+#
+#   scripts/gallery.sh [path/to/quillon-render]     (make gallery runs it)
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+render=${1:-build/quillon-render}
+out=docs/gallery
+mkdir -p "$out"
+
+# name | arguments (the output file is added)
+gallery=(
+    "henon|--figure Henon --style density --size 800x600 --frame 600x450 --points 3e8 --palette ember"
+    "lozi|--figure Lozi --size 800x600 --frame 900x675 --points 2e6"
+    "hopalong-2|--figure Hopalong-2 --style density --size 800x600 --points 2e8 --tone eq --palette violet"
+    "martin|--figure Martin --size 800x600 --points 3e6"
+    "mira|--figure Mira --style density --size 800x600 --points 2e8 --palette ocean"
+    "gingerbread|--figure GingerBread --style density --size 800x600 --points 1e8 --palette grey --tone eq"
+    "starburst|--figure Starburst --style density --size 640x480 --frame 5200x3900 --points 1e8 --palette passes"
+    "eqn-8a|--figure \"Eqn 8A\" --size 800x600 --points 3e6"
+    "crown|--figure Crown --style density --size 800x600 --points 1e8 --palette ember --tone eq"
+    "comet|--figure Comet --size 800x600 --points 1e6"
+    "diamond|--figure Diamond --style density --size 640x480 --points 5e7 --palette ocean"
+    "dust|--figure Dust --style density --size 800x600 --points 5e7 --palette violet"
+    "scorpion|--figure Scorpion --style density --aa 2 --size 800x600 --points 5e7 --palette ember"
+    "tree|--figure Tree --size 800x600 --points 2e6"
+    "lorenz-xz|--figure \"Lorenz Orbits (XZ)\" --style density --aa 2 --size 800x600 --points 2e8 --palette ember"
+    "bifurcation|--figure BIFURCATION --param start=2.9 --style density --size 800x600 --points 2e8 --palette ocean"
+)
+
+echo "| | | |"
+echo "|---|---|---|"
+row=()
+for entry in "${gallery[@]}"; do
+    name=${entry%%|*}
+    args=${entry#*|}
+    eval "\"$render\" $args -o \"$out/$name.png\" -q" > /dev/null
+    size=$(stat -c %s "$out/$name.png")
+    if ((size > 400 * 1024)); then
+        echo "gallery: $out/$name.png is $((size / 1024)) kB, over 400 kB" >&2
+        exit 1
+    fi
+    row+=("![$name]($out/$name.png)<br>\`quillon-render $args -o $name.png\`")
+    if ((${#row[@]} == 3)); then
+        echo "| ${row[0]} | ${row[1]} | ${row[2]} |"
+        row=()
+    fi
+done
+if ((${#row[@]} > 0)); then
+    while ((${#row[@]} < 3)); do row+=(" "); done
+    echo "| ${row[0]} | ${row[1]} | ${row[2]} |"
+fi
