@@ -294,12 +294,14 @@ std::string captionOf(const FigureChoice& choice)
 
 std::string figureListText()
 {
+    const NumberFormat numbers(".");
+    const auto shortText = [&](double v) { return numbers.text(v); };
     std::ostringstream out;
     for (const RenderFigure& f : renderFigures()) {
         out << f.name << "  (" << f.menu << " menu" << (f.inSlideShow ? ", in the slide show" : "")
             << ")\n    caption: \"" << f.captionPrefix << "\"\n";
         for (const RenderParameter& p : f.parameters) {
-            out << "    " << p.label << " = " << roundTripText(p.defaultValue);
+            out << "    " << p.label << " = " << shortText(p.defaultValue);
             if (f.isBifurcation()) {
                 out << "  (1, 2, 2.9 or 3.4; no random mode)\n";
                 continue;
@@ -307,12 +309,12 @@ std::string figureListText()
             const double from = p.randomOffset;
             const double to = p.randomOffset + p.randomScale;
             if (p.randomWhole)
-                out << "  random: a whole number from " << roundTripText(from) << " to "
-                    << roundTripText(to - 1) << "\n";
+                out << "  random: a whole number from " << shortText(from) << " to "
+                    << shortText(to - 1) << "\n";
             else if (p.randomScale >= 0)
-                out << "  random: from " << roundTripText(from) << " up to " << roundTripText(to) << "\n";
+                out << "  random: from " << shortText(from) << " up to " << shortText(to) << "\n";
             else
-                out << "  random: from above " << roundTripText(to) << " up to " << roundTripText(from) << "\n";
+                out << "  random: from above " << shortText(to) << " up to " << shortText(from) << "\n";
         }
         if (f.parameters.empty())
             out << "    (no parameters)\n";

@@ -325,31 +325,32 @@ int main(int argc, char** argv)
                  "quillon-render"};
     app.set_version_flag("--version", "quillon-render " + versionText());
     Arguments a;
-    app.add_option("-f,--figure", a.figure, "figure by its menu name, e.g. Henon, \"Hopalong-2\", \"Eqn 8A\"");
-    app.add_option("-p,--param", a.params, "LABEL=VALUE, repeatable; labels as in the caption (a, b, Prandtl)");
-    app.add_option("-c,--caption", a.caption, "a caption the program wrote, e.g. from ss_save.txt");
-    app.add_option("--from", a.from, "a caption file such as ss_save.txt (the last caption, or --line / --all)");
-    app.add_option("--line", a.line, "the line of the --from file to draw");
+    app.add_option("-f,--figure", a.figure, "figure by its menu name, e.g. Henon, \"Hopalong-2\", \"Eqn 8A\"")->type_name("NAME");
+    app.add_option("-p,--param", a.params, "a parameter, repeatable; labels as in the caption (a, b, Prandtl)")->type_name("LABEL=VALUE");
+    app.add_option("-c,--caption", a.caption, "a caption the program wrote, e.g. from ss_save.txt")->type_name("TEXT");
+    app.add_option("--from", a.from, "a caption file such as ss_save.txt (the last caption, or --line / --all)")->type_name("FILE");
+    app.add_option("--line", a.line, "the line of the --from file to draw")->type_name("N");
     app.add_flag("--all", a.all, "draw every caption of the --from file into numbered files");
     a.random = app.add_option("-r,--random", a.randomSeed,
                               "parameters (and without --figure the figure) drawn as the random mode does, "
                               "from SEED (0..16777215; printed when not given)")
-                   ->expected(0, 1);
-    app.add_option("--replay", a.replay, "make again a picture this tool (or the window's Save as .png) wrote");
-    app.add_option("-o,--output", a.output, "the picture file (default: the figure's name .png)");
-    app.add_option("--frame", a.frame, "the drawing area whose framing is used, WxH (default 1024x768)");
-    app.add_option("-s,--scale", a.scale, "the frame times K is the picture's size (default 1)");
-    app.add_option("--size", a.size, "the picture's size WxH (alone: framed like a drawing area 1024 wide)");
-    app.add_option("--style", a.style, "classic (the window's picture) or density (hits per pixel)");
-    app.add_option("-n,--points", a.points, "points to draw (classic 2e7, density 1e8 when not given)");
-    app.add_option("--passes", a.passes, "passes to draw instead of --points");
-    app.add_option("--seed", a.seed, "seed of the pass colours and orbits when parameters are given (default 1)");
-    app.add_option("--tone", a.tone, "density tone curve: log or eq (histogram-equalised); default log");
-    app.add_option("--palette", a.palette, "density palette (--palettes lists them); default ember");
-    app.add_option("--background", a.background, "background colour, #rrggbb or a name; default black");
-    app.add_option("--depth", a.depth, "density picture's bits per channel: 8 or 16; default 8");
-    app.add_option("--aa", a.supersampling, "density supersampling: 1 to 4 samples a side; default 1");
-    app.add_option("-j,--threads", a.threads, "threads for density (default: all cores; never changes the picture)");
+                   ->expected(0, 1)
+                   ->type_name("[SEED]");
+    app.add_option("--replay", a.replay, "make again a picture this tool (or the window's Save as .png) wrote")->type_name("PNG");
+    app.add_option("-o,--output", a.output, "the picture file (default: the figure's name .png)")->type_name("FILE");
+    app.add_option("--frame", a.frame, "the drawing area whose framing is used, WxH (default 1024x768)")->type_name("WxH");
+    app.add_option("-s,--scale", a.scale, "the frame times K is the picture's size (default 1)")->type_name("K");
+    app.add_option("--size", a.size, "the picture's size WxH (alone: framed like a drawing area 1024 wide)")->type_name("WxH");
+    app.add_option("--style", a.style, "classic (the window's picture) or density (hits per pixel)")->type_name("classic|density");
+    app.add_option("-n,--points", a.points, "points to draw (classic 2e7, density 1e8 when not given)")->type_name("N");
+    app.add_option("--passes", a.passes, "passes to draw instead of --points")->type_name("N");
+    app.add_option("--seed", a.seed, "seed of the pass colours and orbits when parameters are given (default 1)")->type_name("SEED");
+    app.add_option("--tone", a.tone, "density tone curve: log or eq (histogram-equalised); default log")->type_name("log|eq");
+    app.add_option("--palette", a.palette, "density palette (--palettes lists them); default ember")->type_name("NAME");
+    app.add_option("--background", a.background, "background colour, #rrggbb or a name; default black")->type_name("COLOUR");
+    app.add_option("--depth", a.depth, "density picture's bits per channel: 8 or 16; default 8")->type_name("8|16");
+    app.add_option("--aa", a.supersampling, "density supersampling: 1 to 4 samples a side; default 1")->type_name("N");
+    app.add_option("-j,--threads", a.threads, "threads for density (default: all cores; never changes the picture)")->type_name("N");
     app.add_flag("-q,--quiet", a.quiet, "no progress on stderr");
     app.add_flag("--list", a.list, "list every figure with its parameters, defaults and random ranges");
     app.add_flag("--palettes", a.listPalettes, "list the palettes");
