@@ -1,6 +1,6 @@
 # `make run` starts QUILLON, `make test` runs the whole test suite headless.
 # Both first install what is missing and build (scripts/setup.sh).
-.PHONY: run test test-sanitize gallery
+.PHONY: run test test-sanitize gallery package
 MAKEFLAGS += --no-print-directory
 
 run:
@@ -31,3 +31,8 @@ gallery:
 	@bash scripts/setup.sh
 	bash scripts/gallery.sh build/quillon-render > build/gallery-grid.md
 	@echo "gallery: docs/gallery/ written; the README's grid is in build/gallery-grid.md"
+
+# A Debian package of the build: build/quillon_<version>_<arch>.deb.
+package:
+	@bash scripts/setup.sh
+	cd build && cpack -G DEB

@@ -15,6 +15,9 @@ packages=(
     libgtest-dev libbenchmark-dev  # tests/ and bench/
     xvfb xdotool imagemagick x11-utils  # the end-to-end test
     dbus-daemon xauth              # the global-menu test: a session bus, and xvfb-run
+    desktop-file-utils appstream   # the install test's validators
+    dpkg-dev                       # make package: the package's library dependencies
+    potrace                        # scripts/make-icons.sh
 )
 
 installed() {

@@ -18,22 +18,18 @@ namespace quillon {
 
 namespace {
 
-// A small Henon attractor in the bright colours on black.
+// The program's icon, a density picture of the Lorenz orbit made by the
+// renderer: from the desktop's icon theme where the program is installed, else
+// the copies built in. The window's own is the 32-pixel one in 256 colours.
 QIcon makeIcon()
 {
-    QImage image(32, 32, QImage::Format_RGB32);
-    image.fill(Qt::black);
-    double x = 0, y = 0;
-    for (int k = 0; k < 3000; ++k) {
-        const double xNew = 1 + y - 1.4 * x * x;
-        y = 0.3 * x;
-        x = xNew;
-        const int px = static_cast<int>(16 + x * 11);
-        const int py = static_cast<int>(16 + y * 30);
-        if (k > 20 && px >= 0 && px < 32 && py >= 0 && py < 32)
-            image.setPixel(px, py, 0xFF000000u | QBColor(9 + (k / 400) % 7));
+    QIcon builtIn;
+    for (const int size : {16, 32, 48, 64, 128, 256}) {
+        const QImage image(QStringLiteral(":/icons/org.quillon.Quillon-%1.png").arg(size));
+        builtIn.addPixmap(QPixmap::fromImage(size == 32 ? image.convertToFormat(QImage::Format_Indexed8)
+                                                        : image));
     }
-    return QIcon(QPixmap::fromImage(image.convertToFormat(QImage::Format_Indexed8)));
+    return QIcon::fromTheme(QStringLiteral("org.quillon.Quillon"), builtIn);
 }
 
 QString text(const char* utf8) { return QString::fromUtf8(utf8); }

@@ -59,6 +59,11 @@ TEST(QtAdapter, MenuBarIsBuiltFromTheTableInOrder)
     EXPECT_EQ(s.platform.menuCaption("mnuChoice"), "&Random");
     s.platform.setMenuCaption("mnuChoice", "User Input");
     EXPECT_EQ(s.platform.window().menuAction("mnuChoice")->text(), "User Input");
+
+    // The icon is built in, at every size the desktop asks for.
+    const QIcon icon = s.platform.window().windowIcon();
+    for (const int size : {16, 32, 48, 64, 128, 256})
+        EXPECT_TRUE(icon.availableSizes().contains(QSize(size, size))) << size;
 }
 
 TEST(QtAdapter, TheWindowTakesTheCommandKeysWhateverHasFocus)
