@@ -182,10 +182,15 @@ ClassicPicture drawClassic(const ClassicRequest& request, const ProgressFn& prog
     }
 
     const MapFigure& row = *request.choice.figure->row;
+    // The pump's state lives as long as the drawing that calls it.
+    uint64_t pass = 0;
+    int lastIter = std::numeric_limits<int>::max();
+    const auto strideFor = [&](uint64_t done) {
+        return static_cast<uint32_t>(std::min<uint64_t>(request.points - done, kProgressChunk));
+    };
+    uint32_t stride = 1;
     if (request.passes) {
         // Every yield looks at the pass: the drawing halts at the end of the last.
-        uint64_t pass = 0;
-        int lastIter = std::numeric_limits<int>::max();
         platform.setPump(1, [&] {
             ++picture.points;
             if (form.iter < lastIter)
@@ -197,10 +202,7 @@ ClassicPicture drawClassic(const ClassicRequest& request, const ProgressFn& prog
                 progress(picture.points);
         });
     } else {
-        const auto strideFor = [&](uint64_t done) {
-            return static_cast<uint32_t>(std::min<uint64_t>(request.points - done, kProgressChunk));
-        };
-        uint32_t stride = strideFor(0);
+        stride = strideFor(0);
         platform.setPump(stride, [&] {
             picture.points += stride;
             if (progress)
