@@ -72,6 +72,33 @@ pid_t spawn(const std::string& program, const std::vector<std::string>& argument
     return pid;
 }
 
+// A child started with one end of a pipe as its standard input (we write)
+// or its standard output (we read); ours is the other end.
+struct PipedChild {
+    pid_t pid = -1;
+    int ours = -1;
+};
+
+PipedChild spawnPiped(const std::string& program, const std::vector<std::string>& arguments, bool weWrite,
+                      int messages)
+{
+    int ends[2];  // read, write
+    if (::pipe2(ends, O_CLOEXEC) != 0)
+        throw std::runtime_error("cannot make a pipe for " + program + ": " + reason());
+    const int theirs = weWrite ? ends[0] : ends[1];
+    PipedChild child{.ours = weWrite ? ends[1] : ends[0]};
+    try {
+        child.pid = weWrite ? spawn(program, arguments, theirs, -1, messages)
+                            : spawn(program, arguments, -1, theirs, messages);
+    } catch (...) {
+        ::close(ends[0]);
+        ::close(ends[1]);
+        throw;
+    }
+    ::close(theirs);
+    return child;
+}
+
 int waitFor(pid_t pid)
 {
     int status = 0;
@@ -122,21 +149,14 @@ FfmpegPipe::FfmpegPipe(const std::vector<std::string>& arguments, const std::str
 {
     std::signal(SIGPIPE, SIG_IGN);
     messages_ = messageFile(program.c_str());
-    int ends[2];
-    if (::pipe2(ends, O_CLOEXEC) != 0) {
-        ::close(messages_);
-        throw std::runtime_error("cannot make a pipe to " + program + ": " + reason());
-    }
     try {
-        pid_ = spawn(program, arguments, ends[0], -1, messages_);
+        const PipedChild child = spawnPiped(program, arguments, true, messages_);
+        pid_ = child.pid;
+        input_ = child.ours;
     } catch (...) {
-        ::close(ends[0]);
-        ::close(ends[1]);
         ::close(messages_);
         throw;
     }
-    ::close(ends[0]);
-    input_ = ends[1];
 }
 
 FfmpegPipe::~FfmpegPipe()
@@ -212,37 +232,29 @@ bool FfmpegPipe::onPath(const std::string& program)
 std::string videoComment(const std::string& path)
 {
     const int messages = messageFile("ffprobe");
-    int ends[2];
-    if (::pipe2(ends, O_CLOEXEC) != 0) {
-        ::close(messages);
-        throw std::runtime_error("cannot make a pipe from ffprobe: " + reason());
-    }
-    pid_t pid = -1;
+    PipedChild child;
     try {
         // "file:" keeps a name with a colon or a leading dash a file name.
-        pid = spawn("ffprobe",
-                    {"-v", "error", "-show_entries", "format_tags=comment", "-of",
-                     "default=noprint_wrappers=1:nokey=1", "file:" + path},
-                    -1, ends[1], messages);
+        child = spawnPiped("ffprobe",
+                           {"-v", "error", "-show_entries", "format_tags=comment", "-of",
+                            "default=noprint_wrappers=1:nokey=1", "file:" + path},
+                           false, messages);
     } catch (...) {
-        ::close(ends[0]);
-        ::close(ends[1]);
         ::close(messages);
         throw;
     }
-    ::close(ends[1]);
     std::string text;
     char buffer[4096];
     for (;;) {
-        const ssize_t got = ::read(ends[0], buffer, sizeof buffer);
+        const ssize_t got = ::read(child.ours, buffer, sizeof buffer);
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)
             break;
         text.append(buffer, static_cast<size_t>(got));
     }
-    ::close(ends[0]);
-    const int status = waitFor(pid);
+    ::close(child.ours);
+    const int status = waitFor(child.pid);
     const std::string said = lastLinesOf(messages, 1);
     ::close(messages);
     if (!succeeded(status))

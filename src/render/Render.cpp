@@ -65,22 +65,14 @@ void checkSettings(const RenderSettings& s)
 
 ClassicRequest classicRequest(const RenderSettings& s)
 {
-    return {.choice = s.choice,
-            .framing = s.framing,
-            .points = s.points,
-            .passes = s.passes,
-            .seed = s.seed,
+    return {.choice = s.choice, .framing = s.framing, .points = s.points, .passes = s.passes, .seed = s.seed,
             .background = backgroundOf(s)};
 }
 
 DensityRequest densityRequest(const RenderSettings& s)
 {
-    return {.choice = s.choice,
-            .framing = s.framing,
-            .supersampling = s.supersampling,
-            .points = s.points,
-            .seed = s.seed,
-            .threads = s.threads};
+    return {.choice = s.choice, .framing = s.framing, .supersampling = s.supersampling, .points = s.points,
+            .seed = s.seed, .threads = s.threads};
 }
 
 RenderResult render(const RenderSettings& s, const ProgressFn& progress)
