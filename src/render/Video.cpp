@@ -38,11 +38,11 @@ bool isWebm(const std::string& path) { return lowerExtension(path) == ".webm"; }
 
 // Backslashes before each of the characters: ffmpeg's filter options and
 // its filter graphs each take away one level.
-std::string escaped(const std::string& text, const char* special)
+std::string escaped(const std::string& text, const char* reserved)
 {
     std::string out;
     for (const char c : text) {
-        if (std::strchr(special, c))
+        if (std::strchr(reserved, c))
             out += '\\';
         out += c;
     }
