@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Renders the gallery shown in README.md into docs/gallery/, one picture a
-# line of the table below, and prints the README's grid of them.
+# line of the table below, and an animated preview of a video; prints the
+# README's grid of them.
 #
 #   scripts/gallery.sh [path/to/quillon-render]     (make gallery runs it)
 set -euo pipefail
@@ -51,3 +52,20 @@ if ((${#row[@]} > 0)); then
     while ((${#row[@]} < 3)); do row+=(" "); done
     echo "| ${row[0]} | ${row[1]} | ${row[2]} |"
 fi
+
+# The animated preview: a video of a figure growing, made a GIF by ffmpeg. The
+# classic picture has the sixteen colours of the window, and the title's greys.
+video_args='--figure "Lorenz Orbits (XY)" --size 480x360 --points 3e5 --seconds 8 --fps 15 --title'
+to_gif='split[a][b];[a]palettegen=max_colors=32:stats_mode=diff[p];[b][p]paletteuse=dither=none:diff_mode=rectangle'
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+eval "\"$render\" $video_args --video \"$scratch/lorenz-growing.mp4\" -q" > /dev/null
+ffmpeg -nostdin -v error -y -i "$scratch/lorenz-growing.mp4" -vf "$to_gif" -loop 0 "$out/lorenz-growing.gif"
+size=$(stat -c %s "$out/lorenz-growing.gif")
+if ((size > 2 * 1024 * 1024)); then
+    echo "gallery: $out/lorenz-growing.gif is $((size / 1024)) kB, over 2 MB" >&2
+    exit 1
+fi
+echo
+echo "![lorenz-growing]($out/lorenz-growing.gif)<br>\`quillon-render $video_args --video lorenz-growing.mp4\`," \
+    "then \`ffmpeg -i lorenz-growing.mp4 -vf \"$to_gif\" -loop 0 lorenz-growing.gif\`"

@@ -79,6 +79,49 @@ const BifurcationStart& startOf(const FigureChoice& choice)
     return *bifurcationStart(static_cast<float>(choice.values.at(0)));
 }
 
+// round(k * total / count) for k up to count, without overflowing (counts of
+// frames stay far below 2^31).
+uint64_t shareOf(uint64_t k, uint64_t total, uint64_t count)
+{
+    return k * (total / count) + (k * (total % count) * 2 + count) / (count * 2);
+}
+
+// Shows a video's frames as the drawing passes their shares of the work.
+class FrameClock {
+public:
+    FrameClock(const ClassicRequest& request, uint64_t total, const ClassicPicture& picture)
+        : frames_(request.onFrame ? request.frames : 0), total_(total), onFrame_(request.onFrame), picture_(picture)
+    {
+    }
+    // The work done at which the next frame is due.
+    uint64_t next() const
+    {
+        return shown_ < frames_ ? shareOf(shown_ + 1, total_, frames_) : std::numeric_limits<uint64_t>::max();
+    }
+    void reached(uint64_t done)
+    {
+        while (shown_ < frames_ && next() <= done)
+            show();
+    }
+    // The frames still due show the picture as the drawing left it.
+    void finish()
+    {
+        while (shown_ < frames_)
+            show();
+    }
+
+private:
+    void show()
+    {
+        ++shown_;
+        onFrame_(picture_);
+    }
+    const uint64_t frames_, total_;
+    const std::function<void(const ClassicPicture&)>& onFrame_;
+    const ClassicPicture& picture_;
+    uint64_t shown_ = 0;
+};
+
 // Classic diagram: every point in a colour of its own, as the window draws it.
 void drawBifurcation(const ClassicRequest& request, HeadlessPlatform& platform, Form& form,
                      ClassicPicture& picture, const ProgressFn& progress)
@@ -88,18 +131,20 @@ void drawBifurcation(const ClassicRequest& request, HeadlessPlatform& platform, 
                                                       request.framing.scaleWidth(),
                                                       request.framing.scaleHeight())};
     const uint64_t perColumn = std::max<uint64_t>(1, request.points / picture.width);
+    FrameClock frames(request, static_cast<uint64_t>(picture.width), picture);
     for (int c = 0; c < picture.width; ++c) {
-        const auto r = columns.r(c);
-        if (!r)
-            continue;
-        runColumn(start, *r, perColumn, [&](float X, float Y) {
-            form.newPassColor();
-            platform.setPointOnBoth(X, Y, QBColor(form.colorIndex));
-        });
-        picture.points += perColumn;
-        if (progress)
-            progress(picture.points);
+        if (const auto r = columns.r(c)) {
+            runColumn(start, *r, perColumn, [&](float X, float Y) {
+                form.newPassColor();
+                platform.setPointOnBoth(X, Y, QBColor(form.colorIndex));
+            });
+            picture.points += perColumn;
+            if (progress)
+                progress(picture.points);
+        }
+        frames.reached(static_cast<uint64_t>(c) + 1);
     }
+    frames.finish();
 }
 
 }  // namespace
@@ -182,11 +227,15 @@ ClassicPicture drawClassic(const ClassicRequest& request, const ProgressFn& prog
     }
 
     const MapFigure& row = *request.choice.figure->row;
+    FrameClock frames(request, request.points, picture);
+    frames.reached(0);
     // The pump's state lives as long as the drawing that calls it.
     uint64_t pass = 0;
     int lastIter = std::numeric_limits<int>::max();
+    // The hook comes at every progress report and every frame that is due.
     const auto strideFor = [&](uint64_t done) {
-        return static_cast<uint32_t>(std::min<uint64_t>(request.points - done, kProgressChunk));
+        return static_cast<uint32_t>(
+            std::min({request.points - done, uint64_t{kProgressChunk}, frames.next() - done}));
     };
     uint32_t stride = 1;
     if (request.passes) {
@@ -200,6 +249,7 @@ ClassicPicture drawClassic(const ClassicRequest& request, const ProgressFn& prog
                 form.stopFlag = -1;
             if (progress && picture.points % kProgressChunk == 0)
                 progress(picture.points);
+            frames.reached(picture.points);
         });
     } else {
         stride = strideFor(0);
@@ -207,24 +257,26 @@ ClassicPicture drawClassic(const ClassicRequest& request, const ProgressFn& prog
             picture.points += stride;
             if (progress)
                 progress(picture.points);
+            frames.reached(picture.points);
             if (picture.points >= request.points)
                 throw DrawingDone{};
             stride = strideFor(picture.points);
             platform.setStride(stride);
         });
     }
-    if (request.points == 0 && !request.passes)
-        return picture;
-    try {
-        form.runPasses(row);
-    } catch (const DrawingDone&) {
+    if (request.points > 0 || request.passes) {
+        try {
+            form.runPasses(row);
+        } catch (const DrawingDone&) {
+        }
     }
+    frames.finish();
     return picture;
 }
 
-DensityCounts countDensity(const DensityRequest& request, const ProgressFn& progress)
+DensityCounts countDensity(const DensityRequest& request, const ProgressFn& progress, DensityCounts onto)
 {
-    DensityCounts result;
+    DensityCounts result = std::move(onto);
     const int aa = request.supersampling;
     result.width = request.framing.width * aa;
     result.height = request.framing.height * aa;
@@ -240,9 +292,23 @@ DensityCounts countDensity(const DensityRequest& request, const ProgressFn& prog
     result.caption = templatePlatform.caption();
 
     const bool bifurcation = request.choice.figure->isBifurcation();
-    const OrbitPlan plan = bifurcation ? OrbitPlan{static_cast<uint64_t>(result.width)}
-                                       : orbitPlan(request.points);
-    std::atomic<uint64_t> nextOrbit{0};
+    // The orbits of this frame, first to end, of the video's plan: a column of
+    // the diagram each; for a map, every frame has as many orbits as its own
+    // points would have, so that a frame's orbits are all of a still picture.
+    const uint64_t frames = std::max<uint64_t>(1, request.frames);
+    OrbitPlan plan;
+    uint64_t firstOrbit, endOrbit;
+    if (bifurcation) {
+        plan = {static_cast<uint64_t>(result.width)};
+        firstOrbit = shareOf(request.frame, plan.orbits, frames);
+        endOrbit = shareOf(request.frame + 1, plan.orbits, frames);
+    } else {
+        const uint64_t perFrame = orbitPlan((request.points + frames - 1) / frames).orbits;
+        plan = {perFrame * frames};
+        firstOrbit = request.frame * perFrame;
+        endOrbit = firstOrbit + perFrame;
+    }
+    std::atomic<uint64_t> nextOrbit{firstOrbit};
     std::mutex merging;
     // The first counts merged are taken as they are; sums do not depend on the order.
     const auto merge = [&](HitCounts& local) {
@@ -267,7 +333,7 @@ DensityCounts countDensity(const DensityRequest& request, const ProgressFn& prog
         uint64_t inLocal = 0;
         HeadlessPlatform platform(request.framing.scaleWidth(), request.framing.scaleHeight());
         Form form(platform);
-        for (uint64_t orbit = nextOrbit++; orbit < plan.orbits; orbit = nextOrbit++) {
+        for (uint64_t orbit = nextOrbit++; orbit < endOrbit; orbit = nextOrbit++) {
             const uint64_t points = bifurcation ? request.points / plan.orbits
                                                 : plan.pointsOf(orbit, request.points);
             if (inLocal + points > std::numeric_limits<uint32_t>::max()) {
@@ -315,7 +381,8 @@ DensityCounts countDensity(const DensityRequest& request, const ProgressFn& prog
         merge(local);
     };
 
-    const int threads = std::max(1, std::min<int>(request.threads, static_cast<int>(plan.orbits)));
+    const uint64_t orbits = endOrbit - firstOrbit;
+    const int threads = static_cast<int>(std::clamp<uint64_t>(orbits, 1, std::max(1, request.threads)));
     std::vector<std::thread> pool;
     for (int t = 1; t < threads; ++t)
         pool.emplace_back(work, false);

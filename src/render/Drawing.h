@@ -35,6 +35,12 @@ struct ClassicRequest {
     std::optional<uint64_t> passes;
     uint32_t seed = 0;  // the pass colours' when the parameters are given
     Rgb background = 0;
+    // A video's frames: onFrame sees the picture as it stands after frame k's
+    // share of the points, round(k * points / frames) for k = 1 .. frames (of
+    // the columns, for the bifurcation diagram); the last sees the whole
+    // picture, however the drawing ended.
+    uint64_t frames = 0;
+    std::function<void(const ClassicPicture&)> onFrame;
 };
 
 ClassicPicture drawClassic(const ClassicRequest& request, const ProgressFn& progress = {});
@@ -82,9 +88,16 @@ struct DensityRequest {
     uint64_t points = 0;
     uint32_t seed = 0;
     int threads = 1;
+    // A video counts its picture a frame at a time: frame (0 .. frames - 1)
+    // counts only its own share of the orbits, and every frame's orbits are
+    // different ones.
+    uint64_t frames = 1;
+    uint64_t frame = 0;
 };
 
-DensityCounts countDensity(const DensityRequest& request, const ProgressFn& progress = {});
+// The hits are added to onto's counts when it has any (the frames before).
+DensityCounts countDensity(const DensityRequest& request, const ProgressFn& progress = {},
+                           DensityCounts onto = {});
 
 // How the points of a density picture are split into orbits: a function of the
 // point count only, so the picture never depends on the threads.

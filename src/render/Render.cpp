@@ -63,19 +63,25 @@ void checkSettings(const RenderSettings& s)
                          " allowed");
 }
 
+ClassicRequest classicRequest(const RenderSettings& s)
+{
+    return {.choice = s.choice, .framing = s.framing, .points = s.points, .passes = s.passes, .seed = s.seed,
+            .background = backgroundOf(s)};
+}
+
+DensityRequest densityRequest(const RenderSettings& s)
+{
+    return {.choice = s.choice, .framing = s.framing, .supersampling = s.supersampling, .points = s.points,
+            .seed = s.seed, .threads = s.threads};
+}
+
 RenderResult render(const RenderSettings& s, const ProgressFn& progress)
 {
     checkSettings(s);
     RenderResult result;
     const Rgb background = backgroundOf(s);
     if (s.style == Style::Classic) {
-        const ClassicPicture picture = drawClassic({.choice = s.choice,
-                                                    .framing = s.framing,
-                                                    .points = s.points,
-                                                    .passes = s.passes,
-                                                    .seed = s.seed,
-                                                    .background = background},
-                                                   progress);
+        const ClassicPicture picture = drawClassic(classicRequest(s), progress);
         result.caption = picture.caption;
         result.points = picture.points;
         result.image = Image::blank(picture.width, picture.height, 8);
@@ -88,13 +94,7 @@ RenderResult render(const RenderSettings& s, const ProgressFn& progress)
         }
         return result;
     }
-    const DensityCounts counts = countDensity({.choice = s.choice,
-                                               .framing = s.framing,
-                                               .supersampling = s.supersampling,
-                                               .points = s.points,
-                                               .seed = s.seed,
-                                               .threads = s.threads},
-                                              progress);
+    const DensityCounts counts = countDensity(densityRequest(s), progress);
     result.caption = counts.caption;
     result.points = counts.points;
     result.litPixels = static_cast<uint64_t>(

@@ -55,6 +55,10 @@ struct RenderResult {
 // look's names, the depth. Throws UsageError.
 void checkSettings(const RenderSettings& settings);
 
+// What drawClassic and countDensity are asked for the settings.
+ClassicRequest classicRequest(const RenderSettings& settings);
+DensityRequest densityRequest(const RenderSettings& settings);
+
 // Draws the picture; progress is told the points done so far.
 RenderResult render(const RenderSettings& settings, const ProgressFn& progress = {});
 

@@ -20,6 +20,7 @@
 #include "render/Progress.h"
 #include "render/Render.h"
 #include "render/UsageError.h"
+#include "render/Video.h"
 
 namespace {
 
@@ -50,6 +51,8 @@ struct Arguments {
     int depth = 0;
     int supersampling = 0;
     int threads = 0;
+    std::string video, seconds, fps;
+    bool title = false, noTitle = false;
     bool quiet = false;
     bool list = false;
     bool listPalettes = false;
@@ -255,6 +258,23 @@ std::string numbered(const std::string& output, size_t k, size_t count)
     return (path.parent_path() / (path.stem().string() + number + path.extension().string())).string();
 }
 
+RenderResult makePicture(const RenderSettings& settings, const std::string& path, bool quiet)
+{
+    OutputFile file(path);
+    const std::string what =
+        settings.choice.figure->name + (settings.style == Style::Classic ? " (classic)" : " (density)");
+    Progress progress(what, settings.points, quiet);
+    uint64_t told = 0;
+    const RenderResult result = render(settings, [&](uint64_t done) {
+        progress.advance(done - told);
+        told = done;
+    });
+    progress.finish();
+    writePng(file.tempPath(), result.image, metadataOf(settings, result.caption));
+    file.commit();
+    return result;
+}
+
 int run(const Arguments& a)
 {
     if (a.list) {
@@ -267,41 +287,41 @@ int run(const Arguments& a)
         return 0;
     }
     std::optional<RenderSettings> replayed;
+    std::optional<VideoSettings> replayedVideo;
     std::vector<FigureChoice> choices;
     std::optional<uint32_t> randomSeed;
     if (!a.replay.empty()) {
         if (!a.figure.empty() || !a.caption.empty() || !a.from.empty() || (a.random && a.random->count()))
             throw UsageError("give one of --figure, --caption, --from, --random and --replay");
-        std::string error;
-        const auto info = readPngInfo(a.replay, error);
-        if (!info)
-            throw UsageError(error);
-        replayed = settingsFrom(info->text);
+        const TextChunks text = replayText(a.replay);
+        replayed = settingsFrom(text);
+        replayedVideo = videoSettingsFrom(text);
         choices = {replayed->choice};
     } else {
         choices = choicesFrom(a, randomSeed);
     }
 
-    std::string output = a.output;
+    // A video when one is named, or again when a video is replayed to no picture.
+    if (!a.video.empty() && !a.output.empty())
+        throw UsageError("--video and --output both name the file; give one of them");
+    const bool video = !a.video.empty() || (replayedVideo && a.output.empty());
+    if (!video && (!a.seconds.empty() || !a.fps.empty() || a.title || a.noTitle))
+        throw UsageError("--seconds, --fps and --title are for --video");
+    if (a.title && a.noTitle)
+        throw UsageError("give one of --title and --no-title");
+    const VideoSettings videoSettings = videoSettingsFor(
+        a.seconds, a.fps, a.title || a.noTitle ? std::optional<bool>(a.title) : std::nullopt, replayedVideo);
+    std::string output = video ? a.video : a.output;
     if (output.empty())
         output = !a.from.empty() && a.all ? fs::path(a.from).stem().string() + ".png"
+                 : video                  ? slug(choices.front().figure->name) + fs::path(a.replay).extension().string()
                                           : slug(choices.front().figure->name) + ".png";
     int status = 0;
     for (size_t k = 0; k < choices.size(); ++k) {
         const RenderSettings settings = settingsFor(a, choices[k], replayed ? &*replayed : nullptr);
         const std::string path = numbered(output, k, choices.size());
-        OutputFile file(path);
-        const std::string what = choices[k].figure->name +
-                                 (settings.style == Style::Classic ? " (classic)" : " (density)");
-        Progress progress(what, settings.points, a.quiet);
-        uint64_t told = 0;
-        const RenderResult result = render(settings, [&](uint64_t done) {
-            progress.advance(done - told);
-            told = done;
-        });
-        progress.finish();
-        writePng(file.tempPath(), result.image, metadataOf(settings, result.caption));
-        file.commit();
+        const RenderResult result = video ? makeVideo(settings, videoSettings, path, a.quiet)
+                                          : makePicture(settings, path, a.quiet);
         if (randomSeed)
             std::cerr << "quillon-render: random seed " << *randomSeed << " (again: --random " << *randomSeed
                       << ")\n";
@@ -320,7 +340,7 @@ int run(const Arguments& a)
 
 int main(int argc, char** argv)
 {
-    CLI::App app{"Draws a figure of QUILLON as a PNG picture, without a window.\n"
+    CLI::App app{"Draws a figure of QUILLON as a PNG picture or a video, without a window.\n"
                  "Name the figure with --figure (and --param), --caption, --from, --random or --replay.",
                  "quillon-render"};
     app.set_version_flag("--version", "quillon-render " + versionText());
@@ -336,7 +356,7 @@ int main(int argc, char** argv)
                               "from SEED (0..16777215; printed when not given)")
                    ->expected(0, 1)
                    ->type_name("[SEED]");
-    app.add_option("--replay", a.replay, "make again a picture this tool (or the window's Save as .png) wrote")->type_name("PNG");
+    app.add_option("--replay", a.replay, "make again a picture or video this tool (or the window's Save as .png) wrote")->type_name("FILE");
     app.add_option("-o,--output", a.output, "the picture file (default: the figure's name .png)")->type_name("FILE");
     app.add_option("--frame", a.frame, "the drawing area whose framing is used, WxH (default 1024x768)")->type_name("WxH");
     app.add_option("-s,--scale", a.scale, "the frame times K is the picture's size (default 1)")->type_name("K");
@@ -351,6 +371,11 @@ int main(int argc, char** argv)
     app.add_option("--depth", a.depth, "density picture's bits per channel: 8 or 16; default 8")->type_name("8|16");
     app.add_option("--aa", a.supersampling, "density supersampling: 1 to 4 samples a side; default 1")->type_name("N");
     app.add_option("-j,--threads", a.threads, "threads for density (default: all cores; never changes the picture)")->type_name("N");
+    app.add_option("--video", a.video, "the figure growing as a video file, .mp4 (H.264) or .webm (VP9); needs ffmpeg")->type_name("FILE");
+    app.add_option("--seconds", a.seconds, "the video's length (default 20)")->type_name("S");
+    app.add_option("--fps", a.fps, "the video's frames a second (default 30)")->type_name("F");
+    app.add_flag("--title", a.title, "the caption burnt in at the bottom of the video");
+    app.add_flag("--no-title", a.noTitle, "no caption in a replayed video that had one");
     app.add_flag("-q,--quiet", a.quiet, "no progress on stderr");
     app.add_flag("--list", a.list, "list every figure with its parameters, defaults and random ranges");
     app.add_flag("--palettes", a.listPalettes, "list the palettes");
