@@ -15,9 +15,7 @@
 #include <thread>
 
 #include "render/FigureChoice.h"
-#include "render/OutputFile.h"
 #include "render/Palette.h"
-#include "render/Progress.h"
 #include "render/Render.h"
 #include "render/UsageError.h"
 
@@ -290,18 +288,9 @@ int run(const Arguments& a)
     for (size_t k = 0; k < choices.size(); ++k) {
         const RenderSettings settings = settingsFor(a, choices[k], replayed ? &*replayed : nullptr);
         const std::string path = numbered(output, k, choices.size());
-        OutputFile file(path);
         const std::string what = choices[k].figure->name +
                                  (settings.style == Style::Classic ? " (classic)" : " (density)");
-        Progress progress(what, settings.points, a.quiet);
-        uint64_t told = 0;
-        const RenderResult result = render(settings, [&](uint64_t done) {
-            progress.advance(done - told);
-            told = done;
-        });
-        progress.finish();
-        writePng(file.tempPath(), result.image, metadataOf(settings, result.caption));
-        file.commit();
+        const RenderResult result = renderToFile(settings, path, what, a.quiet);
         if (randomSeed)
             std::cerr << "quillon-render: random seed " << *randomSeed << " (again: --random " << *randomSeed
                       << ")\n";
