@@ -169,6 +169,7 @@ public:
 
     Platform& platform() { return platform_; }
     Rnd& rnd() { return rnd_; }
+    const Rnd& rnd() const { return rnd_; }
     const NumberFormat& numbers() const { return numbers_; }
     int nestedCommands() const { return nestedCommands_; }
 

@@ -87,6 +87,8 @@ struct MapFigure {
     bool haltsBeforeEveryPoint = false;
     // A flow's reset exit zeroes x, y and z only.
     bool resetKeepsNewPoint = false;
+    // A flow's time per point; a map's unit is its step (0 here).
+    double timeStep = 0;
 
     // The row's drawing with its points counted instead of drawn, compiled with
     // the row's own step inside (see countedRow).

@@ -13,6 +13,26 @@
 
 namespace quillon {
 
+// One step of a row: its statements, its point (the callback answers false to
+// end the routine), then the advance, which usually moves to the new point.
+// The drawing routine and the renderer's orbit statistics both step through here.
+template <typename Point>
+__attribute__((always_inline)) inline bool stepOnce(Form& form, const MapFigure& f, RoutineLocals& locals,
+                                                    Point&& point)
+{
+    if (f.step)
+        f.step(form, locals);
+    if (!point(form.*f.plotU, form.*f.plotV))
+        return false;
+    if (f.advance) {
+        f.advance(form);
+    } else {
+        form.x = form.xNew;
+        form.y = form.yNew;
+    }
+    return true;
+}
+
 // Inlined where it is used, so that a row known there is compiled in.
 template <typename Sink>
 __attribute__((always_inline)) inline void runPassesInto(Form& form, const MapFigure& figure, Sink& sink)
@@ -27,19 +47,9 @@ __attribute__((always_inline)) inline void runPassesInto(Form& form, const MapFi
     // The pieces below are forced inline: as calls of their own they cost the
     // window a tenth to a half of its drawing speed.
 
-    // One step and its point; the usual advance moves to the new point.
     const auto drawPoint = [&]() __attribute__((always_inline)) {
-        if (f.step)
-            f.step(form, locals);
-        if (!sink.point(form.*f.plotU, form.*f.plotV))
-            return false;
-        if (f.advance) {
-            f.advance(form);
-        } else {
-            form.x = form.xNew;
-            form.y = form.yNew;
-        }
-        return true;
+        return stepOnce(form, f, locals,
+                        [&](double u, double v) __attribute__((always_inline)) { return sink.point(u, v); });
     };
     // The steps of one orbit: one point, or a counted loop that an orbit's end
     // may leave early.

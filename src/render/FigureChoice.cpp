@@ -284,6 +284,14 @@ FigureChoice drawRandom(const RenderFigure* figure, uint32_t seed)
     return choice;
 }
 
+uint32_t seedAfter(const FigureChoice& drawn)
+{
+    HeadlessPlatform platform(15360, 11520);
+    Form form(platform);
+    prepareForm(form, platform, drawn, 0);
+    return form.rnd().state();
+}
+
 std::string captionOf(const FigureChoice& choice)
 {
     HeadlessPlatform platform(15360, 11520);

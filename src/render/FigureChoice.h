@@ -64,6 +64,9 @@ FigureChoice parseCaption(std::string_view caption);
 // Values of the parameters drawn by the program's random mode from the seed;
 // without a figure, the figure first, as the slide show picks it.
 FigureChoice drawRandom(const RenderFigure* figure, uint32_t seed);
+// The seed a random draw leaves its Rnd at: the next draw of the same
+// sequence, as the program's random mode would draw it next.
+uint32_t seedAfter(const FigureChoice& drawn);
 
 // Sets a form up as the figure's command does before its drawing: parameters
 // (answered, or drawn from the random seed), cleared surfaces, caption. The

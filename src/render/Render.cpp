@@ -6,7 +6,9 @@
 
 #include "app/PictureText.h"
 #include "render/Colourise.h"
+#include "render/OutputFile.h"
 #include "render/Palette.h"
+#include "render/Progress.h"
 #include "render/Tone.h"
 #include "render/UsageError.h"
 
@@ -101,6 +103,21 @@ RenderResult render(const RenderSettings& s, const ProgressFn& progress)
         std::count_if(counts.counts.begin(), counts.counts.end(), [](uint32_t c) { return c != 0; }));
     result.image = colourise(counts.counts.data(), s.framing.width, s.framing.height, s.supersampling,
                              *toneCurveNamed(s.tone), *Palette::named(s.palette), background, s.depth);
+    return result;
+}
+
+RenderResult renderToFile(const RenderSettings& s, const std::string& path, const std::string& what, bool quiet)
+{
+    OutputFile file(path);
+    Progress progress(what, s.points, quiet);
+    uint64_t told = 0;
+    const RenderResult result = render(s, [&](uint64_t done) {
+        progress.advance(done - told);
+        told = done;
+    });
+    progress.finish();
+    writePng(file.tempPath(), result.image, metadataOf(s, result.caption));
+    file.commit();
     return result;
 }
 

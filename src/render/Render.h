@@ -61,6 +61,10 @@ DensityRequest densityRequest(const RenderSettings& settings);
 
 // Draws the picture; progress is told the points done so far.
 RenderResult render(const RenderSettings& settings, const ProgressFn& progress = {});
+// Draws the picture into a PNG file with its text, never leaving half a file;
+// progress on stderr (unless quiet) as `what`.
+RenderResult renderToFile(const RenderSettings& settings, const std::string& path, const std::string& what,
+                          bool quiet);
 
 // What the picture keeps: the caption, the figure and every parameter in
 // round-trip precision, the style and look, the counts, seed, frame, size and

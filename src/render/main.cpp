@@ -15,9 +15,8 @@
 #include <thread>
 
 #include "render/FigureChoice.h"
-#include "render/OutputFile.h"
+#include "render/OrbitCommand.h"
 #include "render/Palette.h"
-#include "render/Progress.h"
 #include "render/Render.h"
 #include "render/UsageError.h"
 #include "render/Video.h"
@@ -56,6 +55,10 @@ struct Arguments {
     bool quiet = false;
     bool list = false;
     bool listPalettes = false;
+    // The orbit modes.
+    bool stats = false, json = false, interesting = false;
+    std::string search, survey;
+    std::string minExponent, minLit, maxDraws, steps;
 };
 
 uint64_t countFrom(const std::string& text, const char* option)
@@ -258,21 +261,71 @@ std::string numbered(const std::string& output, size_t k, size_t count)
     return (path.parent_path() / (path.stem().string() + number + path.extension().string())).string();
 }
 
-RenderResult makePicture(const RenderSettings& settings, const std::string& path, bool quiet)
+uint64_t countAtMost(const std::string& text, const char* option, uint64_t most)
 {
-    OutputFile file(path);
-    const std::string what =
-        settings.choice.figure->name + (settings.style == Style::Classic ? " (classic)" : " (density)");
-    Progress progress(what, settings.points, quiet);
-    uint64_t told = 0;
-    const RenderResult result = render(settings, [&](uint64_t done) {
-        progress.advance(done - told);
-        told = done;
-    });
-    progress.finish();
-    writePng(file.tempPath(), result.image, metadataOf(settings, result.caption));
-    file.commit();
-    return result;
+    const uint64_t count = countFrom(text, option);
+    if (count > most)
+        throw UsageError(std::string(option) + " " + text + " is more than " + std::to_string(most));
+    return count;
+}
+
+// --stats, --interesting, --search and --survey: what they follow and judge.
+OrbitCommand orbitCommandFor(const Arguments& a, const std::vector<FigureChoice>& choices,
+                             const std::optional<RenderSettings>& replayed)
+{
+    const bool search = !a.search.empty(), survey = !a.survey.empty();
+    if (a.interesting + search + survey > 1)
+        throw UsageError("give one of --interesting, --search and --survey");
+    if (!(a.interesting || search || survey) && (!a.minExponent.empty() || !a.minLit.empty() || !a.maxDraws.empty()))
+        throw UsageError("--min-exponent, --min-lit and --max-draws are for --interesting, --search and --survey");
+    OrbitCommand c{.stats = a.stats || a.json, .json = a.json, .quiet = a.quiet, .output = a.output};
+    if (!a.minExponent.empty()) {
+        const auto value = numberFrom(a.minExponent);
+        if (!value)
+            throw UsageError("--min-exponent \"" + a.minExponent + "\" is not a number");
+        c.interest.minExponent = *value;
+    }
+    if (!a.minLit.empty()) {
+        const auto value = numberFrom(a.minLit);
+        if (!value || *value < 0 || *value > 1)
+            throw UsageError("--min-lit \"" + a.minLit + "\" is not a part of the frame from 0 to 1");
+        c.interest.minLit = *value;
+    }
+    if (!a.maxDraws.empty())
+        c.maxDraws = countAtMost(a.maxDraws, "--max-draws", 1'000'000);
+    if (!a.steps.empty()) {
+        c.options.steps = countAtMost(a.steps, "--steps", 1'000'000'000'000);
+        if (c.options.steps < 1000)
+            throw UsageError("--steps " + a.steps + " is below 1000: too few for ten blocks of an estimate");
+    }
+    c.threads = a.threads > 0 ? a.threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    c.settingsFor = [&a, replayed](const FigureChoice& choice) {
+        return settingsFor(a, choice, replayed ? &*replayed : nullptr);
+    };
+    c.defaultOutput = [](const RenderFigure* figure) { return (figure ? slug(figure->name) : "search") + ".png"; };
+    const bool random = a.random && a.random->count() > 0;
+    if (search || survey) {
+        if (!a.caption.empty() || !a.from.empty() || !a.replay.empty() || !a.params.empty())
+            throw UsageError("--search and --survey draw at random, of --figure or of the slide show's figures");
+        c.mode = search ? OrbitCommand::Mode::Search : OrbitCommand::Mode::Survey;
+        c.count = search ? countAtMost(a.search, "--search", 1000) : countAtMost(a.survey, "--survey", 1'000'000);
+        if (!a.figure.empty() && !(c.figure = findFigure(a.figure)))
+            throw UsageError("unknown figure \"" + a.figure + "\" (--list shows them all)");
+        // A survey is a measurement: the same draws unless a seed is given.
+        c.seed = random && !a.randomSeed.empty() ? seedFrom(a.randomSeed, "--random") : search ? clockSeed() : 1;
+        if (c.figure)
+            settingsFor(a, drawRandom(c.figure, c.seed), nullptr);  // bad settings are refused before any work
+        return c;
+    }
+    c.choices = choices;
+    if (!a.interesting)
+        return c;
+    if (!random)
+        throw UsageError("--interesting draws again and again: give it --random [SEED]");
+    c.mode = OrbitCommand::Mode::Interesting;
+    c.figure = choices.front().pickedAsSlide ? nullptr : choices.front().figure;
+    c.seed = *choices.front().randomSeed;
+    return c;
 }
 
 int run(const Arguments& a)
@@ -297,9 +350,11 @@ int run(const Arguments& a)
         replayed = settingsFrom(text);
         replayedVideo = videoSettingsFrom(text);
         choices = {replayed->choice};
-    } else {
+    } else if (a.search.empty() && a.survey.empty()) {
         choices = choicesFrom(a, randomSeed);
     }
+    if (a.stats || a.json || a.interesting || !a.search.empty() || !a.survey.empty())
+        return runOrbitCommand(orbitCommandFor(a, choices, replayed));
 
     // A video when one is named, or again when a video is replayed to no picture.
     if (!a.video.empty() && !a.output.empty())
@@ -320,8 +375,10 @@ int run(const Arguments& a)
     for (size_t k = 0; k < choices.size(); ++k) {
         const RenderSettings settings = settingsFor(a, choices[k], replayed ? &*replayed : nullptr);
         const std::string path = numbered(output, k, choices.size());
+        const std::string what = choices[k].figure->name +
+                                 (settings.style == Style::Classic ? " (classic)" : " (density)");
         const RenderResult result = video ? makeVideo(settings, videoSettings, path, a.quiet)
-                                          : makePicture(settings, path, a.quiet);
+                                          : renderToFile(settings, path, what, a.quiet);
         if (randomSeed)
             std::cerr << "quillon-render: random seed " << *randomSeed << " (again: --random " << *randomSeed
                       << ")\n";
@@ -370,7 +427,7 @@ int main(int argc, char** argv)
     app.add_option("--background", a.background, "background colour, #rrggbb or a name; default black")->type_name("COLOUR");
     app.add_option("--depth", a.depth, "density picture's bits per channel: 8 or 16; default 8")->type_name("8|16");
     app.add_option("--aa", a.supersampling, "density supersampling: 1 to 4 samples a side; default 1")->type_name("N");
-    app.add_option("-j,--threads", a.threads, "threads for density (default: all cores; never changes the picture)")->type_name("N");
+    app.add_option("-j,--threads", a.threads, "threads for density and searches (default: all cores; never changes the result)")->type_name("N");
     app.add_option("--video", a.video, "the figure growing as a video file, .mp4 (H.264) or .webm (VP9); needs ffmpeg")->type_name("FILE");
     app.add_option("--seconds", a.seconds, "the video's length (default 20)")->type_name("S");
     app.add_option("--fps", a.fps, "the video's frames a second (default 30)")->type_name("F");
@@ -379,6 +436,15 @@ int main(int argc, char** argv)
     app.add_flag("-q,--quiet", a.quiet, "no progress on stderr");
     app.add_flag("--list", a.list, "list every figure with its parameters, defaults and random ranges");
     app.add_flag("--palettes", a.listPalettes, "list the palettes");
+    app.add_flag("--stats", a.stats, "print the orbit's exponents, outcome and dimensions (no picture unless -o)");
+    app.add_flag("--json", a.json, "print the statistics as JSON (implies --stats)");
+    app.add_flag("--interesting", a.interesting, "with --random: draw again until the figure is bounded, chaotic and lit");
+    app.add_option("--search", a.search, "N interesting random figures, numbered, with captions and an index.html")->type_name("N");
+    app.add_option("--survey", a.survey, "N random draws of each slide-show figure (or --figure): how many are turned down")->type_name("N");
+    app.add_option("--min-exponent", a.minExponent, "the largest exponent an interesting orbit needs; default 0.01")->type_name("X");
+    app.add_option("--min-lit", a.minLit, "the part of the frame an interesting figure lights; default 0.005")->type_name("F");
+    app.add_option("--max-draws", a.maxDraws, "draws before giving up on a figure; default 200")->type_name("N");
+    app.add_option("--steps", a.steps, "steps followed for the exponents (default 1e6 for maps, 1e7 for flows)")->type_name("N");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

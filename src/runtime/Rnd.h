@@ -21,6 +21,9 @@ public:
 
     void reseed(uint32_t seed) { state_ = seed & 0xFFFFFFu; }
 
+    // Where the sequence stands: reseeding with it goes on from here.
+    uint32_t state() const { return state_; }
+
     // Seeds from a clock reading (seconds since midnight, with fractions).
     void randomize(double clockSeconds);
 

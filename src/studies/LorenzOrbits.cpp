@@ -67,6 +67,7 @@ constexpr MapFigure lorenz(const char* prefix, double FigureState::* across,
         .advance = eulerStep,
         .haltsBeforeEveryPoint = true,
         .resetKeepsNewPoint = true,
+        .timeStep = kTimeStep,
     };
 }
 

@@ -5,13 +5,8 @@
 # depend on the threads; caption files and random draws.
 #
 #   cli_test.sh path/to/quillon-render
-set -uo pipefail
-render=$(realpath "${1:?usage: cli_test.sh path/to/quillon-render}")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+source "$(dirname "${BASH_SOURCE[0]}")/cli_lib.sh"
+cli_init cli_test.sh "$@"
 
 # --- refused: status 2, one line on stderr, no picture (nor a partial one) ---
 printf '\r\nHenon      a = 1.4   b = 0.3\r\n\r\n' > captions.txt
@@ -89,8 +84,4 @@ grep -q "4321" seed.txt || fail "--random did not tell its seed"
 "$render" --caption "$caption" --points 10000 -o from-caption.png -q > /dev/null ||
     fail "the printed caption does not render: $caption"
 
-if ((failures > 0)); then
-    echo "$failures failures" >&2
-    exit 1
-fi
-echo "quillon-render: every case behaves"
+cli_finish "quillon-render"
