@@ -45,7 +45,11 @@ appstreamcli validate --no-net "$tree/share/metainfo/$id.metainfo.xml" > "$root/
     { cat "$root/as.txt" >&2; fail "appstreamcli validate failed"; }
 grep -q "<release version=\"$version\"" "$tree/share/metainfo/$id.metainfo.xml" ||
     fail "the metainfo does not carry version $version"
-zcat "$tree/share/man/man1/quillon-render.1.gz" | grep -q -- "--replay" || fail "the manual lacks --replay"
+# The manual tells every option the command knows.
+manual=$(zcat "$tree/share/man/man1/quillon-render.1.gz")
+for option in $("$tree/bin/quillon-render" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u); do
+    grep -q -- "$option" <<< "$manual" || fail "the manual of quillon-render lacks $option"
+done
 
 [[ $("$tree/bin/quillon-render" --version) == "quillon-render $version" ]] ||
     fail "quillon-render --version is not $version"
