@@ -1,8 +1,6 @@
 #include "render/Drawing.h"
 
 #include <algorithm>
-#include <chrono>
-#include <condition_variable>
 #include <atomic>
 #include <cmath>
 #include <limits>
@@ -62,14 +60,15 @@ struct BifurcationColumns {
 template <typename Plot>
 void runColumn(const BifurcationStart& start, float r, uint64_t points, Plot&& plot)
 {
+    const auto px = toSingle(bifurcationX(start, r));  // the column's, for every point
+    if (!px)
+        return;
     double x = 0.001;
     for (int k = 0; k < kBifurcationSettle; ++k)
         x = logisticValue(r, x);
     for (uint64_t k = 0; k < points; ++k) {
         x = logisticValue(r, x);
-        const auto px = toSingle(bifurcationX(start, r));
-        const auto py = toSingle(bifurcationY(x));
-        if (px && py)
+        if (const auto py = toSingle(bifurcationY(x)))
             plot(*px, *py);
     }
 }

@@ -82,6 +82,12 @@ uint32_t seedFrom(const std::string& text, const char* option)
     return static_cast<uint32_t>(*value);
 }
 
+// --threads, or every core.
+int threadsFor(const Arguments& a)
+{
+    return a.threads > 0 ? a.threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
 uint32_t clockSeed()
 {
     const auto now = std::chrono::system_clock::now().time_since_epoch();
@@ -244,7 +250,7 @@ RenderSettings settingsFor(const Arguments& a, const FigureChoice& choice, const
         s.depth = a.depth;
     if (a.supersampling != 0)
         s.supersampling = a.supersampling;
-    s.threads = a.threads > 0 ? a.threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    s.threads = threadsFor(a);
     if (s.style == Style::Classic && (s.supersampling != 1 || s.depth != 8) && (a.supersampling || a.depth))
         throw UsageError("--aa and --depth are for --style density; a classic picture is 8-bit, a point a pixel");
     checkSettings(s);
@@ -298,7 +304,7 @@ OrbitCommand orbitCommandFor(const Arguments& a, const std::vector<FigureChoice>
         if (c.options.steps < 1000)
             throw UsageError("--steps " + a.steps + " is below 1000: too few for ten blocks of an estimate");
     }
-    c.threads = a.threads > 0 ? a.threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    c.threads = threadsFor(a);
     c.settingsFor = [&a, replayed](const FigureChoice& choice) {
         return settingsFor(a, choice, replayed ? &*replayed : nullptr);
     };
