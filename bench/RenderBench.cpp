@@ -7,8 +7,8 @@
 #include <thread>
 #include <vector>
 
-#include "render/PngFile.h"
-#include "render/Render.h"
+#include "render/image/PngFile.h"
+#include "render/engine/Render.h"
 
 namespace quillon::bench {
 

@@ -10,8 +10,8 @@
 #include <functional>
 #include <vector>
 
-#include "render/Colourise.h"
-#include "render/PngFile.h"
+#include "render/look/Colourise.h"
+#include "render/image/PngFile.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include <cstdlib>
 
 #include "app/Form.h"
-#include "render/OutputFile.h"
-#include "render/PngFile.h"
+#include "render/image/OutputFile.h"
+#include "render/image/PngFile.h"
 #include "platform/QtCanvas.h"
 #include "platform/QtWindow.h"
 

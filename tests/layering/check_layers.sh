@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # The layers' include rules: the logic (runtime, app, maps, studies) and the
-# renderer include nothing of the Qt adapter; only the adapter and the window
-# program's main include Qt Widgets; the logic includes no Qt at all.
+# renderer include nothing of the Qt adapter or the studio; only the adapter,
+# the studio and the window program's main include Qt Widgets; the logic and
+# the renderer include no Qt at all; each of the renderer's folders includes
+# only the folders below it. (The build enforces the same through each
+# target's include root; this check names the offending lines.)
 set -uo pipefail
 src=${1:?usage: check_layers.sh SRC_DIR}
 status=0
@@ -23,10 +26,30 @@ report() {  # rule, offending lines
     fi
 }
 
-report "the logic and the renderer include the Qt adapter" \
-    "$(offenders '#include[[:space:]]*"platform/' runtime app maps studies render)"
-report "the logic includes Qt" \
-    "$(offenders '#include[[:space:]]*<Q' runtime app maps studies)"
+report "the logic and the renderer include the Qt adapter or the studio" \
+    "$(offenders '#include[[:space:]]*"(platform|studio)/' runtime app maps studies render)"
+report "the logic or the renderer includes Qt" \
+    "$(offenders '#include[[:space:]]*<Q' runtime app maps studies render)"
+# folder: the folders of the program it must not include
+while read -r folder above; do
+    report "render/$folder includes a layer above it" \
+        "$(offenders "#include[[:space:]]*\"(render/($above)|app|maps|studies)/" "render/$folder")"
+done <<'RULES'
+image look|engine|video|analysis|cli
+look engine|video|analysis|cli
+RULES
+while read -r folder above; do
+    report "render/$folder includes a layer above it" \
+        "$(offenders "#include[[:space:]]*\"render/($above)/" "render/$folder")"
+done <<'RULES'
+engine video|analysis|cli
+video analysis|cli
+analysis video|cli
+RULES
+report "runtime includes the layers above it" \
+    "$(offenders '#include[[:space:]]*"(app|maps|studies|render)/' runtime)"
+report "the logic includes the renderer" \
+    "$(offenders '#include[[:space:]]*"render/' app maps studies)"
 report "Qt Widgets outside the adapter" \
     "$(offenders '#include[[:space:]]*<(QtWidgets|QApplication|QWidget|QMainWindow|QMenu|QDialog)' runtime app maps studies render)"
 [[ $status -eq 0 ]] && echo "layering: every include follows the layers"

@@ -9,9 +9,9 @@
 #include "app/CommandTables.h"
 #include "app/Form.h"
 #include "platform/QtSurface.h"
-#include "render/Drawing.h"
-#include "render/PngFile.h"
-#include "render/Render.h"
+#include "render/engine/Drawing.h"
+#include "render/image/PngFile.h"
+#include "render/engine/Render.h"
 #include "ShownWindow.h"
 #include "support/ScriptedPlatform.h"
 

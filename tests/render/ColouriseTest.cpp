@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "render/Colourise.h"
+#include "render/look/Colourise.h"
 
 namespace quillon::render {
 namespace {

@@ -5,8 +5,8 @@
 
 #include <set>
 
-#include "render/FigureChoice.h"
-#include "render/UsageError.h"
+#include "render/engine/FigureChoice.h"
+#include "render/engine/UsageError.h"
 #include "runtime/NumberFormat.h"
 
 namespace quillon::render {

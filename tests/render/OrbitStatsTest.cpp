@@ -6,10 +6,10 @@
 
 #include <cmath>
 
-#include "render/BoxDimension.h"
-#include "render/ContactSheet.h"
-#include "render/OrbitStats.h"
-#include "render/StatsReport.h"
+#include "render/analysis/BoxDimension.h"
+#include "render/analysis/ContactSheet.h"
+#include "render/analysis/OrbitStats.h"
+#include "render/analysis/StatsReport.h"
 
 namespace quillon::render {
 namespace {

@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "render/OutputFile.h"
+#include "render/image/OutputFile.h"
 #include "support/InTempDirectory.h"
 
 namespace quillon::render {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "render/Palette.h"
+#include "render/look/Palette.h"
 
 namespace quillon::render {
 namespace {

@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "render/PngFile.h"
+#include "render/image/PngFile.h"
 #include "support/InTempDirectory.h"
 
 namespace quillon::render {

@@ -4,7 +4,7 @@
 #include <thread>
 #include <vector>
 
-#include "render/Progress.h"
+#include "render/cli/Progress.h"
 
 namespace quillon::render {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "render/Tone.h"
+#include "render/look/Tone.h"
 
 namespace quillon::render {
 namespace {

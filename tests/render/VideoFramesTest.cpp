@@ -7,9 +7,9 @@
 #include <cmath>
 #include <numeric>
 
-#include "render/Drawing.h"
-#include "render/Render.h"
-#include "render/Video.h"
+#include "render/engine/Drawing.h"
+#include "render/engine/Render.h"
+#include "render/video/Video.h"
 
 namespace quillon::render {
 namespace {

@@ -1,0 +1,225 @@
+#include "render/engine/Render.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "app/PictureText.h"
+#include "render/look/Colourise.h"
+#include "render/image/OutputFile.h"
+#include "render/look/Palette.h"
+#include "render/look/Tone.h"
+#include "render/engine/UsageError.h"
+
+namespace quillon::render {
+
+namespace {
+
+std::string gib(uint64_t bytes)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f GiB", static_cast<double>(bytes) / (1ull << 30));
+    return text;
+}
+
+Rgb backgroundOf(const RenderSettings& s)
+{
+    const auto colour = parseColour(s.background);
+    if (!colour)
+        throw UsageError("--background \"" + s.background + "\" is not a colour (#rrggbb or a name)");
+    return *colour;
+}
+
+}  // namespace
+
+std::string versionText() { return programVersion(); }
+
+uint64_t pointsOfPasses(const FigureChoice& choice, uint64_t passes)
+{
+    const MapFigure& row = *choice.figure->row;
+    return passes * static_cast<uint64_t>(row.passLength) * std::max<int>(1, row.orbits.count) *
+           std::max<int>(1, row.steps.count);
+}
+
+void checkSettings(const RenderSettings& s)
+{
+    if (!toneCurveNamed(s.tone))
+        throw UsageError("--tone \"" + s.tone + "\" is neither log nor eq");
+    if (!Palette::named(s.palette))
+        throw UsageError("unknown palette \"" + s.palette + "\" (--palettes lists them)");
+    backgroundOf(s);
+    if (s.depth != 8 && s.depth != 16)
+        throw UsageError("--depth " + std::to_string(s.depth) + " is neither 8 nor 16");
+    if (s.supersampling < 1 || s.supersampling > 4)
+        throw UsageError("--aa " + std::to_string(s.supersampling) + " is outside 1 to 4");
+    if (s.threads < 1 || s.threads > 1024)
+        throw UsageError("--threads " + std::to_string(s.threads) + " is outside 1 to 1024");
+    const uint64_t pixels = static_cast<uint64_t>(s.framing.width) * s.framing.height;
+    const uint64_t bytes = s.style == Style::Classic ? pixels * (4 + 6)
+                                                     : densityBytes(s.framing, s.supersampling, s.threads);
+    if (bytes > kMaxBytes)
+        throw UsageError("a " + sizeText(s.framing.width, s.framing.height) + " picture" +
+                         (s.supersampling > 1 ? " with --aa " + std::to_string(s.supersampling) : "") +
+                         " would need " + gib(bytes) + " of memory, more than the " + gib(kMaxBytes) +
+                         " allowed");
+}
+
+ClassicRequest classicRequest(const RenderSettings& s)
+{
+    return {.choice = s.choice, .framing = s.framing, .points = s.points, .passes = s.passes, .seed = s.seed,
+            .background = backgroundOf(s)};
+}
+
+DensityRequest densityRequest(const RenderSettings& s)
+{
+    return {.choice = s.choice, .framing = s.framing, .supersampling = s.supersampling, .points = s.points,
+            .seed = s.seed, .threads = s.threads};
+}
+
+RenderResult render(const RenderSettings& s, const ProgressFn& progress)
+{
+    checkSettings(s);
+    RenderResult result;
+    const Rgb background = backgroundOf(s);
+    if (s.style == Style::Classic) {
+        const ClassicPicture picture = drawClassic(classicRequest(s), progress);
+        result.caption = picture.caption;
+        result.points = picture.points;
+        result.image = Image::blank(picture.width, picture.height, 8);
+        for (size_t k = 0; k < picture.pixels.size(); ++k) {
+            const Rgb p = picture.pixels[k];
+            result.litPixels += p != background;
+            result.image.samples[3 * k] = static_cast<uint16_t>(p >> 16 & 0xFF);
+            result.image.samples[3 * k + 1] = static_cast<uint16_t>(p >> 8 & 0xFF);
+            result.image.samples[3 * k + 2] = static_cast<uint16_t>(p & 0xFF);
+        }
+        return result;
+    }
+    const DensityCounts counts = countDensity(densityRequest(s), progress);
+    result.caption = counts.caption;
+    result.points = counts.points;
+    result.litPixels = static_cast<uint64_t>(
+        std::count_if(counts.counts.begin(), counts.counts.end(), [](uint32_t c) { return c != 0; }));
+    result.image = colourise(counts.counts.data(), s.framing.width, s.framing.height, s.supersampling,
+                             *toneCurveNamed(s.tone), *Palette::named(s.palette), background, s.depth);
+    return result;
+}
+
+RenderResult renderToFile(const RenderSettings& s, const std::string& path, const ProgressFn& progress)
+{
+    OutputFile file(path);
+    const RenderResult result = render(s, progress);
+    writePng(file.tempPath(), result.image, metadataOf(s, result.caption));
+    file.commit();
+    return result;
+}
+
+TextChunks metadataOf(const RenderSettings& s, const std::string& caption)
+{
+    const FigureChoice& c = s.choice;
+    PictureFacts facts{.caption = caption,
+                       .figure = c.figure->name,
+                       .source = c.randomSeed ? (c.pickedAsSlide ? "slide" : "random") : "parameters",
+                       .seed = c.randomSeed.value_or(s.seed),
+                       .style = s.style == Style::Classic ? "classic" : "density",
+                       .frameWidth = s.framing.frameWidth,
+                       .frameHeight = s.framing.frameHeight,
+                       .width = s.framing.width,
+                       .height = s.framing.height,
+                       .scale = s.scale};
+    for (size_t k = 0; k < c.values.size(); ++k)
+        facts.parameters.emplace_back(c.figure->parameters[k].label, c.values[k]);
+    if (s.passes)
+        facts.passes = s.passes;
+    else
+        facts.points = s.points;
+    TextChunks text = pictureText(facts);
+    const auto add = [&](const char* key, std::string value) {
+        text.emplace_back(std::string(kPictureKeyPrefix) + key, std::move(value));
+    };
+    if (s.style == Style::Density) {
+        add("tone", s.tone);
+        add("palette", s.palette);
+        add("depth", std::to_string(s.depth));
+        add("aa", std::to_string(s.supersampling));
+    }
+    add("background", s.background);
+    return text;
+}
+
+RenderSettings settingsFrom(const TextChunks& text)
+{
+    std::map<std::string, std::string> ours;
+    for (const auto& [key, value] : text)
+        if (key.rfind(kPictureKeyPrefix, 0) == 0)
+            ours[key.substr(std::string(kPictureKeyPrefix).size())] = value;
+    if (!ours.count("figure"))
+        throw UsageError("the picture carries no figure of quillon-render's (no quillon:figure text)");
+    const auto need = [&](const char* key) -> const std::string& {
+        const auto found = ours.find(key);
+        if (found == ours.end())
+            throw UsageError(std::string("the picture's text lacks quillon:") + key);
+        return found->second;
+    };
+    const auto whole = [&](const char* key) -> uint64_t {
+        const auto value = numberFrom(need(key));
+        if (!value || *value < 0 || *value != std::floor(*value))
+            throw UsageError(std::string("the picture's quillon:") + key + " is not a whole number");
+        return static_cast<uint64_t>(*value);
+    };
+
+    RenderSettings s;
+    const std::string& source = need("source");
+    const uint64_t seed = whole("seed");
+    if (seed > 0xFFFFFF)
+        throw UsageError("the picture's quillon:seed is out of range");
+    s.seed = static_cast<uint32_t>(seed);
+    const RenderFigure* figure = findFigure(need("figure"));
+    if (!figure)
+        throw UsageError("the picture's figure \"" + need("figure") + "\" is unknown");
+    if (source == "random" || source == "slide") {
+        s.choice = drawRandom(source == "slide" ? nullptr : figure, s.seed);
+        if (s.choice.figure != figure)
+            throw UsageError("the picture's seed does not give its figure");
+    } else if (source == "parameters") {
+        std::vector<std::string> settings;
+        for (const RenderParameter& p : figure->parameters)
+            if (ours.count("param:" + p.label))
+                settings.push_back(p.label + "=" + ours["param:" + p.label]);
+        s.choice = chooseFigure(figure->name, settings);
+    } else {
+        throw UsageError("the picture's quillon:source \"" + source + "\" is unknown");
+    }
+
+    const std::string& style = need("style");
+    if (style != "classic" && style != "density")
+        throw UsageError("the picture's quillon:style \"" + style + "\" is unknown");
+    s.style = style == "classic" ? Style::Classic : Style::Density;
+    if (ours.count("passes")) {
+        s.passes = whole("passes");
+        s.points = pointsOfPasses(s.choice, *s.passes);
+    } else if (ours.count("points")) {
+        s.points = whole("points");
+    } else {
+        // The window's pictures do not count their points.
+        s.points = s.style == Style::Classic ? kClassicPoints : kDensityPoints;
+    }
+    if (s.style == Style::Density) {
+        s.tone = need("tone");
+        s.palette = need("palette");
+        s.depth = static_cast<int>(whole("depth"));
+        s.supersampling = static_cast<int>(whole("aa"));
+    }
+    if (ours.count("background"))
+        s.background = ours["background"];
+    const auto frame = sizeFrom(need("frame"));
+    const auto size = sizeFrom(need("size"));
+    if (!frame || !size)
+        throw UsageError("the picture's quillon:frame or quillon:size is not WIDTHxHEIGHT");
+    s.framing = framingFor(frame, std::nullopt, size);
+    if (ours.count("scale"))
+        s.scale = numberFrom(ours["scale"]).value_or(1);
+    return s;
+}
+
+}  // namespace quillon::render

@@ -1,0 +1,81 @@
+// One picture from start to file: the settings of a render (its figure, framing,
+// style, look and counts), what a picture keeps of them in its text chunks, and
+// reading them back for a replay.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "render/engine/Drawing.h"
+#include "render/engine/FigureChoice.h"
+#include "render/engine/Framing.h"
+#include "render/image/Image.h"
+#include "render/image/PngFile.h"
+
+namespace quillon::render {
+
+enum class Style { Classic, Density };
+
+// The points a picture gets when none are asked for. Classic: about what the
+// window draws of a fast figure in a ten-second slide's first second, enough
+// for every pass colour to have painted the lit pixels many times over. Density:
+// enough for smooth tones at poster sizes.
+inline constexpr uint64_t kClassicPoints = 20'000'000;
+inline constexpr uint64_t kDensityPoints = 100'000'000;
+
+// Nothing larger is drawn: the memory a render may take.
+inline constexpr uint64_t kMaxBytes = 4ull << 30;
+
+struct RenderSettings {
+    FigureChoice choice;
+    uint32_t seed = 1;  // the pass colours' (and the orbits') when parameters are given
+    Framing framing;
+    double scale = 1;   // as asked, for the record
+    Style style = Style::Classic;
+    uint64_t points = kClassicPoints;
+    std::optional<uint64_t> passes;
+    std::string tone = "log";
+    std::string palette = "ember";
+    std::string background = "#000000";
+    int depth = 8;
+    int supersampling = 1;
+    int threads = 1;
+};
+
+struct RenderResult {
+    Image image;
+    std::string caption;  // as the program writes it
+    uint64_t litPixels = 0;
+    uint64_t points = 0;
+};
+
+// Checks the settings that do not depend on the figure: sizes and memory, the
+// look's names, the depth. Throws UsageError.
+void checkSettings(const RenderSettings& settings);
+
+// What drawClassic and countDensity are asked for the settings.
+ClassicRequest classicRequest(const RenderSettings& settings);
+DensityRequest densityRequest(const RenderSettings& settings);
+
+// Draws the picture; progress is told the points done so far.
+RenderResult render(const RenderSettings& settings, const ProgressFn& progress = {});
+// Draws the picture into a PNG file with its text, never leaving half a file;
+// progress is told the points done so far.
+RenderResult renderToFile(const RenderSettings& settings, const std::string& path, const ProgressFn& progress = {});
+
+// What the picture keeps: the caption, the figure and every parameter in
+// round-trip precision, the style and look, the counts, seed, frame, size and
+// scale, and the version of the renderer.
+TextChunks metadataOf(const RenderSettings& settings, const std::string& caption);
+// The settings a picture was made with; threads are the caller's. Throws
+// UsageError when the text chunks are not ours or do not make sense.
+RenderSettings settingsFrom(const TextChunks& text);
+
+std::string versionText();
+
+// The most points that passes of the figure draw (Comet's orbits may end early).
+uint64_t pointsOfPasses(const FigureChoice& choice, uint64_t passes);
+
+}  // namespace quillon::render

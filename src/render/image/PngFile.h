@@ -1,0 +1,39 @@
+// PNG files of the renderer's pictures, with the figure's caption and
+// parameters in text chunks so that a picture says how it was made.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "render/image/Image.h"
+
+namespace quillon::render {
+
+// Keyword (printable ASCII, 1 to 79 characters) and UTF-8 text, in file order.
+using TextChunks = std::vector<std::pair<std::string, std::string>>;
+
+// Writes an RGB picture of depth 8 or 16 with the text as uncompressed iTXt
+// chunks, in the given order, before the image data. Nothing depends on the
+// clock or the machine: the same picture and text give the same bytes.
+// Throws std::runtime_error naming the file and the reason; what was written
+// stays, so write to an OutputFile's temporary path.
+void writePng(const std::string& path, const Image& image, const TextChunks& text);
+
+struct PngInfo {
+    int width = 0, height = 0;
+    int depth = 0;  // bits per sample as the file stores them
+    TextChunks text;  // tEXt, zTXt and iTXt chunks, before and after the image data
+};
+
+// The header and the text of a PNG file. Nothing when the file cannot be read
+// or is not a PNG; error then says which, naming the file.
+std::optional<PngInfo> readPngInfo(const std::string& path, std::string& error);
+
+// Decodes any PNG (grey, palette, RGB, with or without alpha, 1 to 16 bits)
+// into RGB of depth 8, or 16 for 16-bit files; alpha is dropped.
+// Throws std::runtime_error naming the file and the reason.
+Image readPng(const std::string& path);
+
+}  // namespace quillon::render
