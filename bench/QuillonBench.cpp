@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "RenderBench.h"
+#include "app/FigureRows.h"
 #include "app/Form.h"
 #include "platform/QtPlatform.h"
 #include "platform/QtWindow.h"
@@ -59,7 +60,7 @@ struct BareCanvas {
 struct Row {
     const char* name;
     void (*setUp)(Form&);
-    void (Form::*routine)();
+    const quillon::MapFigure& routine;
     double (*bare)(QSize size, QSize pictureSize);
 };
 
@@ -73,7 +74,7 @@ double drawFigure(Form& form, QtPlatform& platform, const Row& row)
     const uint64_t before = platform.doEventsCalls();
     QElapsedTimer clock;
     clock.start();
-    (form.*row.routine)();
+    form.runPasses(row.routine);
     const double seconds = clock.nsecsElapsed() / 1e9;
     return (platform.doEventsCalls() - before) / seconds;
 }
@@ -184,14 +185,14 @@ struct SierpinskiMap {
 };
 
 const Row kRows[] = {
-    {"henon", [](Form& f) { f.a = 1.4, f.b = 0.3; }, &Form::Henon, &bareLoop<HenonMap>},
-    {"hopalong", [](Form& f) { f.a = 0.724, f.b = -0.565, f.c = -0.117; }, &Form::Hop1,
+    {"henon", [](Form& f) { f.a = 1.4, f.b = 0.3; }, quillon::figures::kHenon, &bareLoop<HenonMap>},
+    {"hopalong", [](Form& f) { f.a = 0.724, f.b = -0.565, f.c = -0.117; }, quillon::figures::kHop1,
      &bareLoop<HopalongMap>},
     {"threeply", [](Form& f) { f.a = 83.0781, f.b = -98.0297, f.c = -33.527; },
-     &Form::Threeply, &bareLoop<ThreeplyMap>},
+     quillon::figures::kThreeply, &bareLoop<ThreeplyMap>},
     {"equation", [](Form& f) { f.a = 0.2238, f.b = -0.9992, f.c = -0.8697, f.d = -0.3373; },
-     &Form::E1, &bareLoop<EquationMap>},
-    {"chaos game", [](Form&) {}, &Form::Sierpi, &bareLoop<SierpinskiMap>},
+     quillon::figures::kE1, &bareLoop<EquationMap>},
+    {"chaos game", [](Form&) {}, quillon::figures::kSierpi, &bareLoop<SierpinskiMap>},
 };
 
 // Posts "c" key presses from another thread, as keys arrive from outside, one

@@ -4,27 +4,40 @@
 
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 namespace quillon {
 
 class Form;
+struct MapFigure;
 using FormHandler = void (Form::*)();
 
+// What an item or a key runs: a handler of the form, or a map figure's command
+// (its row).
+struct Command {
+    FormHandler handler = nullptr;
+    const MapFigure* figure = nullptr;
+    explicit operator bool() const { return handler || figure; }
+    bool operator==(const Command&) const = default;
+};
+
 struct MenuEntry {
-    const char* name;                // item name, the key to an item
-    const char* caption;             // with the access-key marker; empty for a separator
-    const char* parent;              // the drop-down it belongs to; null for the menu bar
-    FormHandler handler = nullptr;   // null for drop-downs, separators, inactive items
+    const char* name;       // item name, the key to an item
+    const char* caption;    // with the access-key marker; empty for a separator
+    const char* parent;     // the drop-down it belongs to; null for the menu bar
+    Command command;        // none for drop-downs, separators, inactive items
     bool separator = false;
 };
 
 struct CommandKey {
     int16_t code;       // virtual-key code
     const char* name;   // for people reading tables and tests
-    FormHandler handler;
+    Command command;
 };
 
 std::span<const MenuEntry> menuTable();
+// The entry of the item of that name, or null.
+const MenuEntry* menuEntry(std::string_view name);
 std::span<const CommandKey> commandKeys();
 
 // Virtual-key codes of the keys the window gives a meaning to.

@@ -41,7 +41,7 @@ Form::Form(Platform& platform)
 void Form::Form_Load()
 {
     platform_.setTimerEnabled(TimerId::Timer1, false);
-    rnd_.randomize(platform_.clockSeconds());
+    rnd.randomize(platform_.clockSeconds());
     x = 0;
     xNew = 0;
     y = 0;
@@ -75,13 +75,25 @@ void Form::Form_KeyDown(int16_t keyCode, int16_t /*shift*/)
 {
     for (const CommandKey& key : commandKeys()) {
         if (key.code == keyCode) {
-            run(key.handler);
+            run(key.command);
             return;
         }
     }
 }
 
-void Form::run(FormHandler handler) { (this->*handler)(); }
+void Form::run(const Command& command)
+{
+    if (command.figure)
+        runMapCommand(*command.figure);
+    else if (command.handler)
+        (this->*command.handler)();
+}
+
+void Form::click(std::string_view item)
+{
+    if (const MenuEntry* entry = menuEntry(item))
+        run(entry->command);
+}
 
 bool Form::isCommandKey(int16_t keyCode)
 {
@@ -183,7 +195,10 @@ void Form::mnuFIX_Click()
 void Form::mnuReset_Click()
 {
     stopFlag = 1;
+    // The figure state goes back to zero; the random sequence goes on.
+    const Rnd sequence = rnd;
     static_cast<FigureState&>(*this) = FigureState{};
+    rnd = sequence;
     clearSurfaces();
     platform_.setCaption("");
     stopFlag = 1;

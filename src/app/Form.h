@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -65,97 +66,22 @@ public:
     void mnuSSOff_Click();
     void AppendCaption();  // the Enter key
     void screne();         // one slide of the slide show
-    // The slide show's figure commands, row n - 1 for the pick n.
-    static std::span<const FormHandler> slideTable();
+    // The slide show's figures, row n - 1 for the pick n.
+    static std::span<const MapFigure* const> slideTable();
 
-    // Equations1.
-    void mnuCrown_Click();
-    void mnuComet_Click();
-    void mnuCreature_Click();
-    void mnuDIA_Click();
-    void mnuDust_Click();
-    void mnuE1_Click();
-    void mnuE2_Click();
-    void mnuE3_Click();
-    void mnuE4_Click();
-    void mnuE5_Click();
-    void mnuE8_Click();
-    void mnuE8A_Click();
-    void mnuE8B_Click();
-    void mnuGinBread_Click();
-    void mnuHenon_Click();
-    void mnuHop1_Click();
-    void mnuHop2_Click();
-    void mnuHop3_Click();
-    void mnuHop5_Click();
-    // Equations2.
-    void mnuLozi_Click();
-    void mnuMartin_Click();
-    void mnuMira_Click();
-    void mnu3P4_Click();
-    void mnuHop4_Click();
-    void mnuThreeply_Click();
-    void mnu3P2_Click();
-    void mnu3P6_Click();
-    void mnu3P7_Click();
-    void mnu3P8_Click();
-    void mnuTree_Click();
-    void mnuTriangles_Click();
-    void mnu3P5_Click();
-    // Special.
+    // The Special menu's studies. (The map figures' items run their rows; see
+    // runMapCommand.)
     void mnuNUM_Click();
     void mnuARCH_Click();
     void mnuBIF_Click();
-    void mnuLOR_Click();
-    void mnuLOR2_Click();
-    void mnuLOR3_Click();
     void mnuLOGS_Click();
     void mnuLOG_Click();
     void mnuPE_Click();
-    void mnuScorpion_Click();
-    void mnuSierpi_Click();
 
-    // Runs a handler from the menu or key tables.
-    void run(FormHandler handler);
-
-    // Drawing routines.
-    void Henon();
-    void Lozi();
-    void Martin();
-    void Mira();
-    void Ginbread();
-    void Hop1();
-    void Hop2();
-    void Hop3();
-    void Hop4();
-    void Hop5();
-    void Crown();
-    void Comet();
-    void Creature();
-    void Diamond();
-    void Dust();
-    void Threeply();
-    void TP2();
-    void TP4();
-    void TP5();
-    void TP6();
-    void TP7();
-    void TP8();
-    void E1();
-    void E2();
-    void E3();
-    void E4();
-    void E5();
-    void E8();
-    void E8A();
-    void E8B();
-    void Sierpi();
-    void Scorpion();
-    void Tree();
-    void Tri();
-    void LORENZ();
-    void LORENZ2();
-    void LORENZ3();
+    // Runs a command from the menu or key tables.
+    void run(const Command& command);
+    // Runs the command of the menu item of that name ("mnuHenon").
+    void click(std::string_view item);
 
     // The busy wait of slow mode.
     void Delay();
@@ -168,8 +94,6 @@ public:
     static bool isCommandKey(int16_t keyCode);
 
     Platform& platform() { return platform_; }
-    Rnd& rnd() { return rnd_; }
-    const Rnd& rnd() const { return rnd_; }
     const NumberFormat& numbers() const { return numbers_; }
     int nestedCommands() const { return nestedCommands_; }
 
@@ -210,7 +134,6 @@ public:
     // Pieces of the protocol that the studies use as well.
     void clearSurfaces();
     void resetExit();
-    void newPassColor();
     void plotOnSurfaces(double u, double v, const CanvasMap& canvas);
     void appendToCaption(const std::string& label, const std::string& valueText);
     // Asks with an input box; an answer that converts is stored, others keep the field.
@@ -253,7 +176,6 @@ private:
     [[noreturn]] void endProgram();
 
     Platform& platform_;
-    Rnd rnd_;
     NumberFormat numbers_;
     std::vector<TextFile*> openFiles_;
     struct PlotOffsets {

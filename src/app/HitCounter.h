@@ -8,7 +8,6 @@
 #include <cstdint>
 
 #include "app/CanvasPoint.h"
-#include "app/Form.h"
 #include "app/MapFigure.h"
 #include "app/PassRunner.h"
 
@@ -25,10 +24,15 @@ struct HitCounter {
     // start, so that many orbits of one figure are independent of each other.
     double nudge = 0;
 
-    void started(Form& form)
+    // Counting never halts and nothing else waits: the routine runs until the
+    // points are counted.
+    static bool resetPending() { return false; }
+    static bool halted() { return false; }
+    static void starting(const MapFigure&) {}
+    void started(Orbit& orbit)
     {
-        form.x += nudge;
-        form.y += nudge;
+        orbit.x += nudge;
+        orbit.y += nudge;
     }
 
     __attribute__((always_inline)) bool point(double u, double v)
@@ -42,11 +46,12 @@ struct HitCounter {
 };
 
 template <const MapFigure& Row>
-void countHitsOf(Form& form, HitCounter& counter)
+void countHitsOf(Orbit& orbit, HitCounter& counter)
 {
     // A local copy stays in registers: the counts' stores cannot reach it.
     HitCounter local = counter;
-    runPassesInto(form, Row, local);
+    PassCursor cursor;
+    runPassesInto(Row, orbit, cursor, local);
     counter = local;
 }
 

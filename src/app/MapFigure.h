@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "app/FigureState.h"
+#include "app/Orbit.h"
 
 namespace quillon {
 
@@ -15,8 +15,8 @@ struct HitCounter;
 // One parameter of a figure: the field it fills, its prompt and default, its
 // random range and the caption label that shows it.
 struct FigureParameter {
-    double FigureState::* field = nullptr;      // a Double field ...
-    float FigureState::* singleField = nullptr;  // ... or a Single one
+    double Orbit::* field = nullptr;      // a Double field ...
+    float Orbit::* singleField = nullptr;  // ... or a Single one
     const char* prompt = "";
     double defaultValue = 0;
     // Random mode draws Rnd * randomScale + randomOffset, in double precision,
@@ -28,7 +28,7 @@ struct FigureParameter {
 };
 
 // A Double parameter, for the tables of the figure families.
-constexpr FigureParameter parameter(double FigureState::* field, const char* prompt,
+constexpr FigureParameter parameter(double Orbit::* field, const char* prompt,
                                     double defaultValue, double randomScale, double randomOffset,
                                     const char* label)
 {
@@ -54,11 +54,18 @@ struct RoutineLocals {
 
 // A counted loop inside a pass, For counter = 1 To count, on a form-state field.
 struct InnerLoop {
-    int16_t FigureState::* counter = nullptr;  // null: no such loop
+    int16_t Orbit::* counter = nullptr;  // null: no such loop
     int16_t count = 0;
 };
 
+// Everything there is of a map figure: its menu item, its place in the slide
+// show, its parameters and caption, and its drawing routine. The menus, the
+// command keys, the slide show and the renderer all point at the row.
 struct MapFigure {
+    const char* item = "";         // the menu item's name, the figure's key: "mnuHenon"
+    const char* menuCaption = "";  // with the access-key marker: "&Henon"
+    int16_t slide = 0;             // the slide show's pick that draws it (1..28); 0: not in the show
+
     const char* promptTitle = "";
     const char* captionPrefix = "";
     const FigureParameter* parameters = nullptr;
@@ -67,21 +74,23 @@ struct MapFigure {
     // A pass runs iter from 0 while below passLength. Most figures draw one point
     // per count of iter; some run orbits of steps inside each count.
     int16_t passLength = 0;
-    InnerLoop orbits;                            // Comet's orbits of a group
-    InnerLoop steps;                             // the steps of an orbit (Comet, Triangles)
-    void (*orbitStart)(Form&) = nullptr;         // before each orbit's steps
-    bool (*orbitEnds)(const Form&) = nullptr;    // after each step: leave the orbit now
+    InnerLoop orbits;                             // Comet's orbits of a group
+    InnerLoop steps;                              // the steps of an orbit (Comet, Triangles)
+    void (*orbitStart)(Orbit&) = nullptr;         // before each orbit's steps
+    bool (*orbitEnds)(const Orbit&) = nullptr;    // after each step: leave the orbit now
 
-    // Once per call, after the entry test and before the first pass.
-    void (*start)(Form&, RoutineLocals&) = nullptr;
+    // Once per call, after the entry test and before the first pass: first what
+    // the window's state gets (only where there is a window), then the orbit's.
+    void (*windowStart)(Form&) = nullptr;
+    void (*start)(Orbit&, RoutineLocals&) = nullptr;
     // Statements of one step before its point is drawn.
-    void (*step)(Form&, RoutineLocals&) = nullptr;
+    void (*step)(Orbit&, RoutineLocals&) = nullptr;
     // The point drawn: the fields read as map coordinates.
-    double FigureState::* plotU = &FigureState::xNew;
-    double FigureState::* plotV = &FigureState::yNew;
+    double Orbit::* plotU = &Orbit::xNew;
+    double Orbit::* plotV = &Orbit::yNew;
     CanvasMap canvas;
     // Statements after the stop test; the usual one moves to the new point.
-    void (*advance)(Form&) = nullptr;
+    void (*advance)(Orbit&) = nullptr;
 
     // A flow halts before its next point, not at the end of its pass.
     bool haltsBeforeEveryPoint = false;
@@ -92,10 +101,20 @@ struct MapFigure {
 
     // The row's drawing with its points counted instead of drawn, compiled with
     // the row's own step inside (see countedRow).
-    void (*countHits)(Form&, HitCounter&) = nullptr;
+    void (*countHits)(Orbit&, HitCounter&) = nullptr;
 };
 
+// A row of a figure family with its menu item, which the family's shape
+// leaves to each member.
+constexpr MapFigure onMenu(const char* item, const char* menuCaption, int16_t slide, MapFigure row)
+{
+    row.item = item;
+    row.menuCaption = menuCaption;
+    row.slide = slide;
+    return row;
+}
+
 // For figures whose step already stored the point it draws.
-inline void stayInPlace(Form&) {}
+inline void stayInPlace(Orbit&) {}
 
 }  // namespace quillon

@@ -41,12 +41,6 @@ void Form::resetExit()
     z = 0;
 }
 
-void Form::newPassColor()
-{
-    // Int(Rnd * 7) + 9 in Single arithmetic: one of the bright colours 9..15.
-    colorIndex = static_cast<int16_t>(Int(rnd_.next() * 7.0f) + 9.0f);
-}
-
 void Form::plotOnSurfaces(double u, double v, const CanvasMap& canvas)
 {
     if (!validQBColor(colorIndex))
@@ -101,7 +95,7 @@ void Form::obtainParameters(const MapFigure& figure)
                 promptInto(this->*p.singleField, p.prompt, figure.promptTitle, p.defaultValue);
             continue;
         }
-        const float r = rnd_.next();
+        const float r = rnd.next();
         const double value =
             p.randomWhole
                 ? static_cast<double>(Int(r * static_cast<float>(p.randomScale)) +
@@ -145,11 +139,18 @@ void Form::runPasses(const MapFigure& figure)
 {
     // In the window a point is drawn on both surfaces, then slow mode, the
     // yield and the stop test follow.
-    struct WindowSink {
+    struct WindowHost {
         Form& form;
         const CanvasMap canvas;
         const bool resetKeepsNewPoint;
-        void started(Form&) {}
+        bool resetPending() const { return form.stopFlag == 1; }
+        bool halted() const { return form.stopFlag == -1; }
+        void starting(const MapFigure& f)
+        {
+            if (f.windowStart)
+                f.windowStart(form);
+        }
+        void started(Orbit&) {}
         bool point(double u, double v)
         {
             form.plotOnSurfaces(u, v, canvas);
@@ -169,8 +170,13 @@ void Form::runPasses(const MapFigure& figure)
             }
             return false;
         }
-    } sink{*this, figure.canvas, figure.resetKeepsNewPoint};
-    runPassesInto(*this, figure, sink);
+    };
+    // The row is constant for the whole run; held in a local, it is not read again
+    // after every call that might have changed memory.
+    const MapFigure f = figure;
+    WindowHost host{*this, f.canvas, f.resetKeepsNewPoint};
+    PassCursor cursor;
+    runPassesInto(f, *this, cursor, host);
 }
 
 }  // namespace quillon

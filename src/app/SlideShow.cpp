@@ -1,7 +1,8 @@
 // The slide show: figures picked at random, drawn with random parameters, each
 // until the next Timer1 tick requests a reset, until SS Off. The show is a loop,
 // so it keeps one call depth however long it runs.
-#include <array>
+#include <algorithm>
+#include <vector>
 
 #include "app/Form.h"
 #include "runtime/Numeric.h"
@@ -10,19 +11,25 @@ namespace quillon {
 
 namespace {
 
-constexpr std::array<FormHandler, 28> kSlides = {
-    &Form::mnuComet_Click,    &Form::mnuCrown_Click,  &Form::mnuMartin_Click, &Form::mnuMira_Click,
-    &Form::mnuLOR_Click,      &Form::mnuE1_Click,     &Form::mnuE2_Click,     &Form::mnuE3_Click,
-    &Form::mnuE4_Click,       &Form::mnuE5_Click,     &Form::mnuE8_Click,     &Form::mnuE8A_Click,
-    &Form::mnuE8B_Click,      &Form::mnuHop1_Click,   &Form::mnuHop2_Click,   &Form::mnuHop3_Click,
-    &Form::mnuHop4_Click,     &Form::mnuHop5_Click,   &Form::mnuThreeply_Click, &Form::mnu3P2_Click,
-    &Form::mnu3P4_Click,      &Form::mnu3P5_Click,    &Form::mnu3P6_Click,    &Form::mnu3P7_Click,
-    &Form::mnu3P8_Click,      &Form::mnuDIA_Click,    &Form::mnuLOR2_Click,   &Form::mnuLOR3_Click,
-};
+// The map figures' rows by their pick, as the rows number themselves.
+std::vector<const MapFigure*> buildSlides()
+{
+    std::vector<const MapFigure*> slides;
+    for (const MenuEntry& entry : menuTable())
+        if (entry.command.figure && entry.command.figure->slide > 0)
+            slides.push_back(entry.command.figure);
+    std::sort(slides.begin(), slides.end(),
+              [](const MapFigure* p, const MapFigure* q) { return p->slide < q->slide; });
+    return slides;
+}
 
 }  // namespace
 
-std::span<const FormHandler> Form::slideTable() { return kSlides; }
+std::span<const MapFigure* const> Form::slideTable()
+{
+    static const std::vector<const MapFigure*> slides = buildSlides();
+    return slides;
+}
 
 void Form::mnuSS_Click()
 {
@@ -49,9 +56,9 @@ void Form::screne()
 {
     if (stopFlag == 1)
         return;
-    const auto n = static_cast<int16_t>(Int(rnd_.next() * 28.0f) + 1.0f);
+    const auto n = static_cast<int16_t>(Int(rnd.next() * 28.0f) + 1.0f);
     platform_.clear(Surface::Window);
-    (this->*kSlides[n - 1])();
+    runMapCommand(*slideTable()[static_cast<size_t>(n - 1)]);
     mnuReset_Click();
     randomMode = 0;
 }

@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "app/FigureRows.h"
-#include "app/Form.h"
 #include "app/HitCounter.h"
 #include "runtime/Numeric.h"
 
@@ -16,7 +15,7 @@ struct Affine {
     double a, b, c, d, e, f;
 };
 
-void load(Form& form, const Affine& m)
+void load(Orbit& form, const Affine& m)
 {
     form.a = m.a;
     form.b = m.b;
@@ -29,15 +28,15 @@ void load(Form& form, const Affine& m)
 // Sierpinski: halfway towards one of three corners of a 640 x 200 grid.
 constexpr int kCorners[3][2] = {{320, 0}, {1, 199}, {639, 199}};
 
-void sierpiStart(Form& f, RoutineLocals&)
+void sierpiStart(Orbit& f, RoutineLocals&)
 {
     f.x = 50;
     f.y = 150;
 }
 
-void sierpiStep(Form& f, RoutineLocals&)
+void sierpiStep(Orbit& f, RoutineLocals&)
 {
-    f.a = Int(f.rnd().next() * 3.0f) + 1.0f;  // the corner, 1..3
+    f.a = Int(f.rnd.next() * 3.0f) + 1.0f;  // the corner, 1..3
     const int* corner = kCorners[static_cast<int>(f.a) - 1];
     f.xNew = (corner[0] + f.x) / 2;
     f.yNew = (corner[1] + f.y) / 2;
@@ -51,9 +50,9 @@ constexpr Affine kScorpionMaps[] = {
     {-0.15, 0.28, 0.26, 0.24, 0, 0.44},
 };
 
-void scorpionStep(Form& f, RoutineLocals&)
+void scorpionStep(Orbit& f, RoutineLocals&)
 {
-    const float s = f.rnd().next();
+    const float s = f.rnd.next();
     const int row = s <= 0.01f ? 0 : s <= 0.86f ? 1 : s <= 0.93f ? 2 : 3;
     load(f, kScorpionMaps[row]);
     f.xNew = (f.a * f.x + f.b * f.y) + f.e;
@@ -71,13 +70,13 @@ constexpr Affine kTreeMaps[] = {
 };
 
 constexpr FigureParameter kTreeParameters[] = {
-    {.singleField = &FigureState::p1,
+    {.singleField = &Orbit::p1,
      .prompt = "Entre a value for (ax)    {Try  0.5  to  1.0}",
      .defaultValue = 0.87,
      .randomScale = 0.5,
      .randomOffset = 0.5,
      .label = "   ax = "},
-    {.singleField = &FigureState::p2,
+    {.singleField = &Orbit::p2,
      .prompt = "Entre a value for (bx)    {Try  0.5  to  1.0}",
      .defaultValue = 0.93,
      .randomScale = 0.5,
@@ -94,9 +93,9 @@ int treeRow(float r, float p1, float p2)
     return 2;  // p1 < r <= p2: never when p1 >= p2
 }
 
-void treeStep(Form& f, RoutineLocals&)
+void treeStep(Orbit& f, RoutineLocals&)
 {
-    f.r = f.rnd().next();
+    f.r = f.rnd.next();
     load(f, kTreeMaps[treeRow(static_cast<float>(f.r), f.p1, f.p2)]);
     const double newY = f.a * f.y - f.b * f.x + f.f;
     const double newX = f.c * f.y - f.d * f.x + f.e;
@@ -107,7 +106,7 @@ void treeStep(Form& f, RoutineLocals&)
 // Triangles: turns by +theta about the origin or -theta about (1, 0), each
 // shrunk by 0.65, with equal probability; theta = 2 r / 3.
 constexpr FigureParameter kTrianglesParameters[] = {
-    {.field = &FigureState::r,
+    {.field = &Orbit::r,
      .prompt = "Entre a value for (r)    {Try  -50  to  +50 ; close to PI}",
      .defaultValue = 3.141593,
      .randomScale = 200,
@@ -115,19 +114,19 @@ constexpr FigureParameter kTrianglesParameters[] = {
      .label = "  r = "},
 };
 
-void trianglesStart(Form& f, RoutineLocals&)
+void trianglesStart(Orbit& f, RoutineLocals&)
 {
     f.x = 0.65 * std::cos(2 * f.r / 3);
     f.y = 0.65 * std::sin(2 * f.r / 3);
 }
 
-void trianglesStep(Form& f, RoutineLocals&)
+void trianglesStep(Orbit& f, RoutineLocals&)
 {
     const double theta = 2 * f.r / 3;
     const double cosine = 0.65 * std::cos(theta);
     const double sine = 0.65 * std::sin(theta);
     f.z = f.x;
-    if (f.rnd().next() < 0.5f) {
+    if (f.rnd.next() < 0.5f) {
         f.x = cosine * f.x - sine * f.y;
         f.y = sine * f.z + cosine * f.y;
     } else {
@@ -142,6 +141,9 @@ void trianglesStep(Form& f, RoutineLocals&)
 namespace figures {
 
 constexpr MapFigure kSierpi = countedRow<kSierpi>(MapFigure{
+    .item = "mnuSierpi",
+    .menuCaption = "&Sierpi",
+
     .captionPrefix = "Sierpi   ",
     .passLength = 5000,
     .start = sierpiStart,
@@ -150,6 +152,9 @@ constexpr MapFigure kSierpi = countedRow<kSierpi>(MapFigure{
 });
 
 constexpr MapFigure kScorpion = countedRow<kScorpion>(MapFigure{
+    .item = "mnuScorpion",
+    .menuCaption = "&Scorpion",
+
     .captionPrefix = "Scorpion   ",
     .passLength = 10000,
     .step = scorpionStep,
@@ -158,42 +163,40 @@ constexpr MapFigure kScorpion = countedRow<kScorpion>(MapFigure{
 });
 
 constexpr MapFigure kTree = countedRow<kTree>(MapFigure{
+    .item = "mnuTree",
+    .menuCaption = "&Tree",
+
     .promptTitle = "Tree",
     .captionPrefix = "Tree   ",
     .parameters = kTreeParameters,
     .parameterCount = 2,
     .passLength = 5000,
     .step = treeStep,
-    .plotU = &FigureState::x,
-    .plotV = &FigureState::y,
+    .plotU = &Orbit::x,
+    .plotV = &Orbit::y,
     .canvas = {.kx = 1400, .ky = -800, .qx = 2, .qy = 1.125},
     .advance = stayInPlace,
 });
 
 constexpr MapFigure kTriangles = countedRow<kTriangles>(MapFigure{
+    .item = "mnuTriangles",
+    .menuCaption = "&Triangles",
+
     .promptTitle = "Triangles",
     .captionPrefix = "Triangles  ",
     .parameters = kTrianglesParameters,
     .parameterCount = 1,
     .passLength = 10,
-    .steps = {.counter = &FigureState::i, .count = 1000},
+    .steps = {.counter = &Orbit::i, .count = 1000},
     .start = trianglesStart,
     .step = trianglesStep,
-    .plotU = &FigureState::x,
-    .plotV = &FigureState::y,
+    .plotU = &Orbit::x,
+    .plotV = &Orbit::y,
     .canvas = {.kx = 2500, .ky = 4000, .qx = 2.65, .qy = 2},
     .advance = stayInPlace,
 });
 
 }  // namespace figures
 
-void Form::mnuSierpi_Click() { runMapCommand(figures::kSierpi); }
-void Form::Sierpi() { runPasses(figures::kSierpi); }
-void Form::mnuScorpion_Click() { runMapCommand(figures::kScorpion); }
-void Form::Scorpion() { runPasses(figures::kScorpion); }
-void Form::mnuTree_Click() { runMapCommand(figures::kTree); }
-void Form::Tree() { runPasses(figures::kTree); }
-void Form::mnuTriangles_Click() { runMapCommand(figures::kTriangles); }
-void Form::Tri() { runPasses(figures::kTriangles); }
 
 }  // namespace quillon

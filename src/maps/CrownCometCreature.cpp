@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "app/FigureRows.h"
-#include "app/Form.h"
 #include "app/HitCounter.h"
 #include "runtime/Numeric.h"
 
@@ -14,25 +13,25 @@ namespace {
 
 // Crown's start point is a parameter and is the first point drawn.
 constexpr FigureParameter kCrownParameters[] = {
-    {.field = &FigureState::a,
+    {.field = &Orbit::a,
      .prompt = "Entre a value for (a)    {Try  0  to  0.59}",
      .defaultValue = 0.51,
      .randomScale = 0.59,
      .randomOffset = 0,
      .label = "   a = "},
-    {.field = &FigureState::b,
+    {.field = &Orbit::b,
      .prompt = "Entre a value for (b)    {Try  -1.0  to  -0.1}",
      .defaultValue = -0.49,
      .randomScale = 0.9,
      .randomOffset = -1.0,
      .label = "   b = "},
-    {.field = &FigureState::x,
+    {.field = &Orbit::x,
      .prompt = "Entre a value for (x)    {Try  -2.0  to  +10.0}",
      .defaultValue = 4,
      .randomScale = 12,
      .randomOffset = -2,
      .label = "   x = "},
-    {.field = &FigureState::y,
+    {.field = &Orbit::y,
      .prompt = "Entre a value for (y)    {Try  -1.0  to  +10.0}",
      .defaultValue = 1,
      .randomScale = 11,
@@ -41,7 +40,7 @@ constexpr FigureParameter kCrownParameters[] = {
 };
 
 constexpr FigureParameter kCometParameters[] = {
-    {.field = &FigureState::a,
+    {.field = &Orbit::a,
      .prompt = "Entre a value for (a)    {Try  -1.0  to  +1.0}",
      .defaultValue = -0.53129,
      .randomScale = -2,  // 1 - 2 Rnd
@@ -50,13 +49,13 @@ constexpr FigureParameter kCometParameters[] = {
 };
 
 constexpr FigureParameter kCreatureParameters[] = {
-    {.field = &FigureState::a,
+    {.field = &Orbit::a,
      .prompt = "Entre a value for (a)    {Try  0.4  to  0.8}",
      .defaultValue = 0.76,
      .randomScale = 0.4,
      .randomOffset = 0.4,
      .label = "   a = "},
-    {.field = &FigureState::b,
+    {.field = &Orbit::b,
      .prompt = "Entre a value for (b)    {Try  0.25  to  0.30}",
      .defaultValue = 0.28,
      .randomScale = 0.05,
@@ -65,16 +64,16 @@ constexpr FigureParameter kCreatureParameters[] = {
 };
 
 // f(x) = a x for x > 0, else b x, stored as a Single (x = 0 uses b).
-void storeCrownFunction(Form& f)
+void storeCrownFunction(Orbit& f)
 {
     if (const auto value = toSingle(f.x > 0 ? f.a * f.x : f.b * f.x))
         f.fx = *value;
 }
 
-void crownBeforePoint(Form& f, RoutineLocals&) { storeCrownFunction(f); }
+void crownBeforePoint(Orbit& f, RoutineLocals&) { storeCrownFunction(f); }
 
 // x' = 0.99995 y + f(x), y' = f(x') - x, after the current point was drawn.
-void crownAfterPoint(Form& f)
+void crownAfterPoint(Orbit& f)
 {
     f.z = f.x;
     f.x = 0.99995 * f.y + f.fx;
@@ -82,15 +81,15 @@ void crownAfterPoint(Form& f)
     f.y = f.fx - f.z;
 }
 
-void startCometOrbit(Form& f)
+void startCometOrbit(Orbit& f)
 {
-    f.x = f.rnd().next() - 0.00001;
-    f.y = f.rnd().next() - 0.00001;
+    f.x = f.rnd.next() - 0.00001;
+    f.y = f.rnd.next() - 0.00001;
 }
 
 // The root is taken anew in each statement; with |a| > 1 it fails and both
 // statements are abandoned, so the orbit stays at its start.
-void cometStep(Form& f, RoutineLocals&)
+void cometStep(Orbit& f, RoutineLocals&)
 {
     f.z = f.x;
     if (const auto root = checkedSqrt(1 - std::pow(f.a, 2)))
@@ -100,9 +99,9 @@ void cometStep(Form& f, RoutineLocals&)
 }
 
 // Exactly 10 does not end the orbit.
-bool cometOrbitLeft(const Form& f) { return std::fabs(f.x) + std::fabs(f.y) > 10; }
+bool cometOrbitLeft(const Orbit& f) { return std::fabs(f.x) + std::fabs(f.y) > 10; }
 
-void creatureStep(Form& f, RoutineLocals&)
+void creatureStep(Orbit& f, RoutineLocals&)
 {
     f.z = f.x;
     f.x = f.a * f.y - f.b * f.x * f.x + 1;
@@ -117,6 +116,10 @@ void creatureStep(Form& f, RoutineLocals&)
 namespace figures {
 
 constexpr MapFigure kCrown = countedRow<kCrown>(MapFigure{
+    .item = "mnuCrown",
+    .menuCaption = "&Crown",
+    .slide = 2,
+
     .promptTitle = "Crown",
     .captionPrefix = "Crown   ",
     .parameters = kCrownParameters,
@@ -124,30 +127,37 @@ constexpr MapFigure kCrown = countedRow<kCrown>(MapFigure{
     .passLength = 1000,
     .step = crownBeforePoint,
     // The map's x runs up the window from 5/8 of its height, its y across.
-    .plotU = &FigureState::y,
-    .plotV = &FigureState::x,
+    .plotU = &Orbit::y,
+    .plotV = &Orbit::x,
     .canvas = {.kx = 2000, .ky = -2000, .qx = 2, .qy = 1.6},
     .advance = crownAfterPoint,
 });
 
 constexpr MapFigure kComet = countedRow<kComet>(MapFigure{
+    .item = "mnuComet",
+    .menuCaption = "&Comet",
+    .slide = 1,
+
     .promptTitle = "Comet",
     .captionPrefix = "Comet   ",
     .parameters = kCometParameters,
     .parameterCount = 1,
     .passLength = 5,  // groups
-    .orbits = {.counter = &FigureState::i, .count = 2},
-    .steps = {.counter = &FigureState::j, .count = 1000},
+    .orbits = {.counter = &Orbit::i, .count = 2},
+    .steps = {.counter = &Orbit::j, .count = 1000},
     .orbitStart = startCometOrbit,
     .orbitEnds = cometOrbitLeft,
     .step = cometStep,
-    .plotU = &FigureState::x,
-    .plotV = &FigureState::y,
+    .plotU = &Orbit::x,
+    .plotV = &Orbit::y,
     .canvas = {.kx = 3000, .ky = 3000, .qx = 2.2, .qy = 2},
     .advance = stayInPlace,
 });
 
 constexpr MapFigure kCreature = countedRow<kCreature>(MapFigure{
+    .item = "mnuCreature",
+    .menuCaption = "&Creature",
+
     .promptTitle = "Creature",
     .captionPrefix = "Creature   ",
     .parameters = kCreatureParameters,
@@ -160,11 +170,5 @@ constexpr MapFigure kCreature = countedRow<kCreature>(MapFigure{
 
 }  // namespace figures
 
-void Form::mnuCrown_Click() { runMapCommand(figures::kCrown); }
-void Form::Crown() { runPasses(figures::kCrown); }
-void Form::mnuComet_Click() { runMapCommand(figures::kComet); }
-void Form::Comet() { runPasses(figures::kComet); }
-void Form::mnuCreature_Click() { runMapCommand(figures::kCreature); }
-void Form::Creature() { runPasses(figures::kCreature); }
 
 }  // namespace quillon

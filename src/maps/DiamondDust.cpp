@@ -13,13 +13,13 @@ namespace {
 
 // The defaults offered for a and c lie outside the range the prompts suggest.
 constexpr FigureParameter kDiamondParameters[] = {
-    parameter(&FigureState::a, "Entre a value for (a)    {Try  -50  to  +50}", 100, 100, -50, "  a = "),
-    parameter(&FigureState::b, "Entre a value for (b)    {Try  -50  to  +50}", 0, 100, -50, "  b = "),
-    parameter(&FigureState::c, "Entre a value for (c)    {Try  -50  to  +50}", -100, 100, -50, "  c = "),
+    parameter(&Orbit::a, "Entre a value for (a)    {Try  -50  to  +50}", 100, 100, -50, "  a = "),
+    parameter(&Orbit::b, "Entre a value for (b)    {Try  -50  to  +50}", 0, 100, -50, "  b = "),
+    parameter(&Orbit::c, "Entre a value for (c)    {Try  -50  to  +50}", -100, 100, -50, "  c = "),
 };
 
 constexpr FigureParameter kDustParameters[] = {
-    {.field = &FigureState::r,
+    {.field = &Orbit::r,
      .prompt = "Entre a value for (r)    {Try  -1.0  to  +1.0}",
      .defaultValue = 0.7,
      .randomScale = 2,
@@ -27,7 +27,7 @@ constexpr FigureParameter kDustParameters[] = {
      .label = "  r = "},
 };
 
-void diamondStep(Form& f, RoutineLocals&)
+void diamondStep(Orbit& f, RoutineLocals&)
 {
     const double cosB = std::cos(f.b);
     const double tanX = std::tan(f.x);
@@ -40,20 +40,22 @@ void diamondStep(Form& f, RoutineLocals&)
 // Dust's single-precision pi, one step above the Single nearest to pi.
 constexpr float kDustPi = 3.14159298f;
 
-void dustStart(Form& f, RoutineLocals&)
+// The routine keeps its pi in the form's field, which the spirals read too.
+void dustWindowStart(Form& form) { form.pi = kDustPi; }
+
+void dustStart(Orbit& f, RoutineLocals&)
 {
-    f.pi = kDustPi;
     // The angle is formed from the Single pi and handed on as a Double.
-    const double angle = static_cast<double>(2.0f * f.pi) / 3;
+    const double angle = static_cast<double>(2.0f * kDustPi) / 3;
     f.a = std::cos(angle) * f.r;
     f.b = std::sin(angle) * f.r;
     f.x = 1;
     f.y = 0;
 }
 
-void dustStep(Form& f, RoutineLocals&)
+void dustStep(Orbit& f, RoutineLocals&)
 {
-    if (f.rnd().next() < 0.5f) {
+    if (f.rnd.next() < 0.5f) {
         f.z = f.x;
         f.x = f.a * f.x - f.b * f.y;
         f.y = f.b * f.z + f.a * f.y;
@@ -70,6 +72,10 @@ void dustStep(Form& f, RoutineLocals&)
 namespace figures {
 
 constexpr MapFigure kDiamond = countedRow<kDiamond>(MapFigure{
+    .item = "mnuDIA",
+    .menuCaption = "&Diamond",
+    .slide = 26,
+
     .promptTitle = "Diamond",
     .captionPrefix = "Diamond  ",
     .parameters = kDiamondParameters,
@@ -80,24 +86,24 @@ constexpr MapFigure kDiamond = countedRow<kDiamond>(MapFigure{
 });
 
 constexpr MapFigure kDust = countedRow<kDust>(MapFigure{
+    .item = "mnuDust",
+    .menuCaption = "&Dust",
+
     .promptTitle = "Dust",
     .captionPrefix = "Dust  ",
     .parameters = kDustParameters,
     .parameterCount = 1,
     .passLength = 5000,
+    .windowStart = dustWindowStart,
     .start = dustStart,
     .step = dustStep,
-    .plotU = &FigureState::x,
-    .plotV = &FigureState::y,
+    .plotU = &Orbit::x,
+    .plotV = &Orbit::y,
     .canvas = {.kx = 2000, .ky = 2000, .qx = 2.5, .qy = 2},
     .advance = stayInPlace,
 });
 
 }  // namespace figures
 
-void Form::mnuDIA_Click() { runMapCommand(figures::kDiamond); }
-void Form::Diamond() { runPasses(figures::kDiamond); }
-void Form::mnuDust_Click() { runMapCommand(figures::kDust); }
-void Form::Dust() { runPasses(figures::kDust); }
 
 }  // namespace quillon

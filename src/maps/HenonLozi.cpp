@@ -2,7 +2,6 @@
 #include <cmath>
 
 #include "app/FigureRows.h"
-#include "app/Form.h"
 #include "app/HitCounter.h"
 
 namespace quillon {
@@ -10,13 +9,13 @@ namespace quillon {
 namespace {
 
 constexpr FigureParameter kHenonParameters[] = {
-    {.field = &FigureState::a,
+    {.field = &Orbit::a,
      .prompt = "Entre a value for (a)    {Try  1.35  to  1.45}",
      .defaultValue = 1.4,
      .randomScale = 0.1,
      .randomOffset = 1.35,
      .label = "   a = "},
-    {.field = &FigureState::b,
+    {.field = &Orbit::b,
      .prompt = "Entre a value for (b)    {Try  0.25  to  0.35}",
      .defaultValue = 0.3,
      .randomScale = 0.1,
@@ -25,13 +24,13 @@ constexpr FigureParameter kHenonParameters[] = {
 };
 
 constexpr FigureParameter kLoziParameters[] = {
-    {.field = &FigureState::a,
+    {.field = &Orbit::a,
      .prompt = "Entre a value for (a)    {Try  1.6  to  1.8}",
      .defaultValue = 1.7,
      .randomScale = 0.2,
      .randomOffset = 1.6,
      .label = "   a = "},
-    {.field = &FigureState::b,
+    {.field = &Orbit::b,
      .prompt = "Entre a value for (b)    {Try  0.4  to  0.6}",
      .defaultValue = 0.5,
      .randomScale = 0.2,
@@ -41,13 +40,13 @@ constexpr FigureParameter kLoziParameters[] = {
 
 // Both use the old x in both lines; the new point replaces the old one only
 // after it has been drawn.
-void henonStep(Form& f, RoutineLocals&)
+void henonStep(Orbit& f, RoutineLocals&)
 {
     f.xNew = (1 + f.y) - std::pow(f.x, 2) * f.a;
     f.yNew = f.b * f.x;
 }
 
-void loziStep(Form& f, RoutineLocals&)
+void loziStep(Orbit& f, RoutineLocals&)
 {
     f.xNew = (1 + f.y) - std::fabs(f.x) * f.a;
     f.yNew = f.b * f.x;
@@ -61,6 +60,9 @@ constexpr CanvasMap kHenonLoziCanvas{.kx = 3000, .ky = 6000, .qx = 2, .qy = 2};
 namespace figures {
 
 constexpr MapFigure kHenon = countedRow<kHenon>(MapFigure{
+    .item = "mnuHenon",
+    .menuCaption = "&Henon",
+
     .promptTitle = "Henon",
     .captionPrefix = "Henon   ",
     .parameters = kHenonParameters,
@@ -71,6 +73,9 @@ constexpr MapFigure kHenon = countedRow<kHenon>(MapFigure{
 });
 
 constexpr MapFigure kLozi = countedRow<kLozi>(MapFigure{
+    .item = "mnuLozi",
+    .menuCaption = "&Lozi",
+
     .promptTitle = "Lozi",
     .captionPrefix = "Lozi   ",
     .parameters = kLoziParameters,
@@ -82,10 +87,6 @@ constexpr MapFigure kLozi = countedRow<kLozi>(MapFigure{
 
 }  // namespace figures
 
-void Form::mnuHenon_Click() { runMapCommand(figures::kHenon); }
-void Form::Henon() { runPasses(figures::kHenon); }
 
-void Form::mnuLozi_Click() { runMapCommand(figures::kLozi); }
-void Form::Lozi() { runPasses(figures::kLozi); }
 
 }  // namespace quillon

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "app/FigureRows.h"
-#include "app/Form.h"
 #include "app/HitCounter.h"
 #include "runtime/Numeric.h"
 
@@ -15,35 +14,35 @@ namespace {
 constexpr std::array<FigureParameter, 3> hopalongParameters(double a, double b, double c)
 {
     return {{
-        parameter(&FigureState::a, "Entre a value for (a)    {Try  -1.0  to  +1.0}", a, 2, -1, "   a = "),
-        parameter(&FigureState::b, "Entre a value for (b)    {Try  -1.0  to  +1.0}", b, 2, -1, "   b = "),
-        parameter(&FigureState::c, "Entre a value for (c)    {Try  -1.0  to  +1.0}", c, 2, -1, "   c = "),
+        parameter(&Orbit::a, "Entre a value for (a)    {Try  -1.0  to  +1.0}", a, 2, -1, "   a = "),
+        parameter(&Orbit::b, "Entre a value for (b)    {Try  -1.0  to  +1.0}", b, 2, -1, "   b = "),
+        parameter(&Orbit::c, "Entre a value for (c)    {Try  -1.0  to  +1.0}", c, 2, -1, "   c = "),
     }};
 }
 
 // The root is always of an absolute value, so it cannot fail.
-inline double rootOf(const Form& f, double cTerm) { return std::sqrt(std::fabs(f.b * f.x - cTerm)); }
+inline double rootOf(const Orbit& f, double cTerm) { return std::sqrt(std::fabs(f.b * f.x - cTerm)); }
 
-void hop1Step(Form& f, RoutineLocals&)
+void hop1Step(Orbit& f, RoutineLocals&)
 {
     f.xNew = f.y - (Sgn(f.x) + rootOf(f, f.c));
     f.yNew = f.a - f.x;
 }
 
-void hop2Step(Form& f, RoutineLocals&)
+void hop2Step(Orbit& f, RoutineLocals&)
 {
     // x = 0 takes the second branch.
     f.xNew = f.x < 0 ? f.y - rootOf(f, f.c) : f.y + std::sqrt(std::fabs(f.b * f.x + f.c));
     f.yNew = f.a - f.x;
 }
 
-void hop3Step(Form& f, RoutineLocals&)
+void hop3Step(Orbit& f, RoutineLocals&)
 {
     f.xNew = f.y - Sgn(f.x) * rootOf(f, f.c);
     f.yNew = f.a - f.x;
 }
 
-void hop5Step(Form& f, RoutineLocals&)
+void hop5Step(Orbit& f, RoutineLocals&)
 {
     f.xNew = f.y - (Sgn(f.x) - rootOf(f, f.c));
     f.yNew = f.a - f.x;
@@ -51,7 +50,7 @@ void hop5Step(Form& f, RoutineLocals&)
 
 // A zero root divides by zero: xNew becomes infinite (or not a number when x is
 // 0 too) and the orbit goes on from there.
-void hop4Step(Form& f, RoutineLocals&)
+void hop4Step(Orbit& f, RoutineLocals&)
 {
     f.xNew = f.y - Sgn(f.x) / rootOf(f, f.c);
     f.yNew = f.a - f.x;
@@ -65,7 +64,7 @@ constexpr auto kHop4Parameters = hopalongParameters(0.845, 0.976, 0.3);
 
 constexpr MapFigure hopalong(const char* title, const char* prefix,
                              const std::array<FigureParameter, 3>& parameters,
-                             void (*step)(Form&, RoutineLocals&), double scale)
+                             void (*step)(Orbit&, RoutineLocals&), double scale)
 {
     return MapFigure{
         .promptTitle = title,
@@ -83,23 +82,13 @@ constexpr MapFigure hopalong(const char* title, const char* prefix,
 // The rows, shared with the renderer.
 namespace figures {
 
-constexpr MapFigure kHop1 = countedRow<kHop1>(hopalong("Hopalong-1", "Hopalong(1)   ", kHop1Parameters, hop1Step, 200));
-constexpr MapFigure kHop2 = countedRow<kHop2>(hopalong("Hopalong-2", "Hopalong(2)   ", kHop2Parameters, hop2Step, 500));
-constexpr MapFigure kHop3 = countedRow<kHop3>(hopalong("Hopalong-3", "Hopalong(3)   ", kHop3Parameters, hop3Step, 200));
-constexpr MapFigure kHop5 = countedRow<kHop5>(hopalong("Hopalong-4", "Hopalong(4)   ", kHop5Parameters, hop5Step, 200));
-constexpr MapFigure kHop4 = countedRow<kHop4>(hopalong("Tetras", "Tetras   ", kHop4Parameters, hop4Step, 200));
+constexpr MapFigure kHop1 = countedRow<kHop1>(onMenu("mnuHop1", "&Hopalong", 14, hopalong("Hopalong-1", "Hopalong(1)   ", kHop1Parameters, hop1Step, 200)));
+constexpr MapFigure kHop2 = countedRow<kHop2>(onMenu("mnuHop2", "&Hopalong-2", 15, hopalong("Hopalong-2", "Hopalong(2)   ", kHop2Parameters, hop2Step, 500)));
+constexpr MapFigure kHop3 = countedRow<kHop3>(onMenu("mnuHop3", "&Hopalong-3", 16, hopalong("Hopalong-3", "Hopalong(3)   ", kHop3Parameters, hop3Step, 200)));
+constexpr MapFigure kHop5 = countedRow<kHop5>(onMenu("mnuHop5", "&Hopalong-4", 18, hopalong("Hopalong-4", "Hopalong(4)   ", kHop5Parameters, hop5Step, 200)));
+constexpr MapFigure kHop4 = countedRow<kHop4>(onMenu("mnuHop4", "&Tetras", 17, hopalong("Tetras", "Tetras   ", kHop4Parameters, hop4Step, 200)));
 
 }  // namespace figures
 
-void Form::mnuHop1_Click() { runMapCommand(figures::kHop1); }
-void Form::Hop1() { runPasses(figures::kHop1); }
-void Form::mnuHop2_Click() { runMapCommand(figures::kHop2); }
-void Form::Hop2() { runPasses(figures::kHop2); }
-void Form::mnuHop3_Click() { runMapCommand(figures::kHop3); }
-void Form::Hop3() { runPasses(figures::kHop3); }
-void Form::mnuHop5_Click() { runMapCommand(figures::kHop5); }
-void Form::Hop5() { runPasses(figures::kHop5); }
-void Form::mnuHop4_Click() { runMapCommand(figures::kHop4); }
-void Form::Hop4() { runPasses(figures::kHop4); }
 
 }  // namespace quillon

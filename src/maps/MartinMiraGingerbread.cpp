@@ -2,7 +2,6 @@
 #include <cmath>
 
 #include "app/FigureRows.h"
-#include "app/Form.h"
 #include "app/HitCounter.h"
 
 namespace quillon {
@@ -10,7 +9,7 @@ namespace quillon {
 namespace {
 
 constexpr FigureParameter kMartinParameters[] = {
-    {.field = &FigureState::a,
+    {.field = &Orbit::a,
      .prompt = "Entre a value for (a)    {Try values close to  3.14  (PI)}",
      .defaultValue = 3.141593,
      .randomScale = 0.1,
@@ -20,13 +19,13 @@ constexpr FigureParameter kMartinParameters[] = {
 
 // Mira's start y is a parameter; random a is always negative.
 constexpr FigureParameter kMiraParameters[] = {
-    {.field = &FigureState::a,
+    {.field = &Orbit::a,
      .prompt = "Entre a value for (a)    {Try  -1.0  to  +1.0}",
      .defaultValue = 0.7,
      .randomScale = 1,
      .randomOffset = -1,
      .label = "   a = "},
-    {.field = &FigureState::y,
+    {.field = &Orbit::y,
      .prompt = "Entre a value for (y)    {Try  -25  to  +25}",
      .defaultValue = 12.1,
      .randomScale = 50,
@@ -36,13 +35,13 @@ constexpr FigureParameter kMiraParameters[] = {
 
 // The gingerbread man's start point is its parameter.
 constexpr FigureParameter kGingerbreadParameters[] = {
-    {.field = &FigureState::x,
+    {.field = &Orbit::x,
      .prompt = "Entre a value for (x)    {Try  -0.99  to  -0.01}",
      .defaultValue = -0.297,
      .randomScale = 0.98,
      .randomOffset = -0.99,
      .label = "   x = "},
-    {.field = &FigureState::y,
+    {.field = &Orbit::y,
      .prompt = "Entre a value for (y)    {Try  -0.89  to  +1.99}",
      .defaultValue = -0.612,
      .randomScale = 2.88,
@@ -50,21 +49,21 @@ constexpr FigureParameter kGingerbreadParameters[] = {
      .label = "   y = "},
 };
 
-void martinStep(Form& f, RoutineLocals&)
+void martinStep(Orbit& f, RoutineLocals&)
 {
     f.xNew = f.y - std::sin(f.x);
     f.yNew = f.a - f.x;
 }
 
 // Mira iterates in place: z keeps the old x, the new y uses the new x.
-void miraStep(Form& f, RoutineLocals&)
+void miraStep(Orbit& f, RoutineLocals&)
 {
     f.z = f.x;
     f.x = 0.9999 * f.y + (f.a * f.x + ((2 - 2 * f.a) * f.x * f.x) / (f.x * f.x + 1));
     f.y = (f.a * f.x + (2 - 2 * f.a) * (f.x * f.x) / (f.x * f.x + 1)) - f.z;
 }
 
-void gingerbreadStep(Form& f, RoutineLocals&)
+void gingerbreadStep(Orbit& f, RoutineLocals&)
 {
     f.xNew = (1 - f.y) + std::fabs(f.x);
     f.yNew = f.x;
@@ -76,6 +75,10 @@ void gingerbreadStep(Form& f, RoutineLocals&)
 namespace figures {
 
 constexpr MapFigure kMartin = countedRow<kMartin>(MapFigure{
+    .item = "mnuMartin",
+    .menuCaption = "&Martin",
+    .slide = 3,
+
     .promptTitle = "Martin",
     .captionPrefix = "Martin   ",
     .parameters = kMartinParameters,
@@ -86,19 +89,26 @@ constexpr MapFigure kMartin = countedRow<kMartin>(MapFigure{
 });
 
 constexpr MapFigure kMira = countedRow<kMira>(MapFigure{
+    .item = "mnuMira",
+    .menuCaption = "&Mira",
+    .slide = 4,
+
     .promptTitle = "Mira",
     .captionPrefix = "Mira   ",
     .parameters = kMiraParameters,
     .parameterCount = 2,
     .passLength = 1000,
     .step = miraStep,
-    .plotU = &FigureState::x,
-    .plotV = &FigureState::y,
+    .plotU = &Orbit::x,
+    .plotV = &Orbit::y,
     .canvas = {.kx = 300, .ky = 300, .qx = 2.25, .qy = 2},
     .advance = stayInPlace,
 });
 
 constexpr MapFigure kGingerbread = countedRow<kGingerbread>(MapFigure{
+    .item = "mnuGinBread",
+    .menuCaption = "&GingerBread",
+
     .promptTitle = "Gingerbread",
     .captionPrefix = "Gingerbread   ",
     .parameters = kGingerbreadParameters,
@@ -110,13 +120,7 @@ constexpr MapFigure kGingerbread = countedRow<kGingerbread>(MapFigure{
 
 }  // namespace figures
 
-void Form::mnuMartin_Click() { runMapCommand(figures::kMartin); }
-void Form::Martin() { runPasses(figures::kMartin); }
 
-void Form::mnuMira_Click() { runMapCommand(figures::kMira); }
-void Form::Mira() { runPasses(figures::kMira); }
 
-void Form::mnuGinBread_Click() { runMapCommand(figures::kGingerbread); }
-void Form::Ginbread() { runPasses(figures::kGingerbread); }
 
 }  // namespace quillon

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "app/FigureRows.h"
-#include "app/Form.h"
 #include "app/HitCounter.h"
 #include "runtime/Numeric.h"
 
@@ -18,9 +17,9 @@ constexpr std::array<FigureParameter, 3> threeplyParameters(double a, double b, 
     constexpr const char* kB = "Entre a value for (b)    {Try  -100  to  +100}";
     constexpr const char* kC = "Entre a value for (c)    {Try  -100  to  +100}";
     return {{
-        parameter(&FigureState::a, kA, a, 200, -100, "   a = "),
-        parameter(&FigureState::b, kB, b, 200, -100, "   b = "),
-        parameter(&FigureState::c, kC, c, 200, -100, "   c = "),
+        parameter(&Orbit::a, kA, a, 200, -100, "   a = "),
+        parameter(&Orbit::b, kB, b, 200, -100, "   b = "),
+        parameter(&Orbit::c, kC, c, 200, -100, "   c = "),
     }};
 }
 
@@ -29,7 +28,7 @@ constexpr std::array<FigureParameter, 3> threeplyParameters(double a, double b, 
 enum class Bracket { SinTimesCos, SinPlusCos, TanOfSum, SinTimesSin, AllCos };
 
 template <Bracket kind>
-double bracket(const Form& f)
+double bracket(const Orbit& f)
 {
     const double sum = (f.a + f.b) + f.c;
     switch (kind) {
@@ -44,7 +43,7 @@ double bracket(const Form& f)
 
 // xNew = y - |T| S (or y - T S, or y + |T| S); S = Sgn(x) makes xNew = y at x = 0.
 template <Bracket kind, bool absolute, int sign>
-void threeplyStep(Form& f, RoutineLocals&)
+void threeplyStep(Orbit& f, RoutineLocals&)
 {
     const double t = bracket<kind>(f);
     const double term = (absolute ? std::fabs(t) : t) * Sgn(f.x);
@@ -62,7 +61,7 @@ constexpr auto kTP8Parameters = threeplyParameters(43.78, 1.87, 95.75);
 
 constexpr MapFigure threeply(const char* title, const char* prefix,
                              const std::array<FigureParameter, 3>& parameters,
-                             void (*step)(Form&, RoutineLocals&))
+                             void (*step)(Orbit&, RoutineLocals&))
 {
     return MapFigure{
         .promptTitle = title,
@@ -80,36 +79,22 @@ constexpr MapFigure threeply(const char* title, const char* prefix,
 // The rows, shared with the renderer.
 namespace figures {
 
-constexpr MapFigure kThreeply = countedRow<kThreeply>(threeply("3Ply", "Threeply   ", kThreeplyParameters,
-                                         threeplyStep<Bracket::SinTimesCos, true, -1>));
-constexpr MapFigure kTP2 = countedRow<kTP2>(threeply("3Ply2", "Threeply-2   ", kTP2Parameters,
-                                    threeplyStep<Bracket::SinPlusCos, true, -1>));
-constexpr MapFigure kTP4 = countedRow<kTP4>(threeply("Starburst", "Starburst   ", kTP4Parameters,
-                                    threeplyStep<Bracket::TanOfSum, true, -1>));
-constexpr MapFigure kTP5 = countedRow<kTP5>(threeply("X-Ply", "X-Ply   ", kTP5Parameters,
-                                    threeplyStep<Bracket::SinTimesCos, false, -1>));
-constexpr MapFigure kTP6 = countedRow<kTP6>(threeply("3Ply3", "Threeply-3   ", kTP6Parameters,
-                                    threeplyStep<Bracket::SinTimesCos, true, +1>));
-constexpr MapFigure kTP7 = countedRow<kTP7>(threeply("3Ply-Sin", "Threeply-Sin   ", kTP7Parameters,
-                                    threeplyStep<Bracket::SinTimesSin, false, -1>));
-constexpr MapFigure kTP8 = countedRow<kTP8>(threeply("3Ply-Cos", "Threeply-Cos   ", kTP8Parameters,
-                                    threeplyStep<Bracket::AllCos, false, -1>));
+constexpr MapFigure kThreeply = countedRow<kThreeply>(onMenu("mnuThreeply", "&Threeply", 19, threeply("3Ply", "Threeply   ", kThreeplyParameters,
+                                         threeplyStep<Bracket::SinTimesCos, true, -1>)));
+constexpr MapFigure kTP2 = countedRow<kTP2>(onMenu("mnu3P2", "&Threeply-2", 20, threeply("3Ply2", "Threeply-2   ", kTP2Parameters,
+                                    threeplyStep<Bracket::SinPlusCos, true, -1>)));
+constexpr MapFigure kTP4 = countedRow<kTP4>(onMenu("mnu3P4", "&Starburst", 21, threeply("Starburst", "Starburst   ", kTP4Parameters,
+                                    threeplyStep<Bracket::TanOfSum, true, -1>)));
+constexpr MapFigure kTP5 = countedRow<kTP5>(onMenu("mnu3P5", "&X-Ply", 22, threeply("X-Ply", "X-Ply   ", kTP5Parameters,
+                                    threeplyStep<Bracket::SinTimesCos, false, -1>)));
+constexpr MapFigure kTP6 = countedRow<kTP6>(onMenu("mnu3P6", "&Threeply-3", 23, threeply("3Ply3", "Threeply-3   ", kTP6Parameters,
+                                    threeplyStep<Bracket::SinTimesCos, true, +1>)));
+constexpr MapFigure kTP7 = countedRow<kTP7>(onMenu("mnu3P7", "&Threeply-Sin", 24, threeply("3Ply-Sin", "Threeply-Sin   ", kTP7Parameters,
+                                    threeplyStep<Bracket::SinTimesSin, false, -1>)));
+constexpr MapFigure kTP8 = countedRow<kTP8>(onMenu("mnu3P8", "&Threeply-Cos", 25, threeply("3Ply-Cos", "Threeply-Cos   ", kTP8Parameters,
+                                    threeplyStep<Bracket::AllCos, false, -1>)));
 
 }  // namespace figures
 
-void Form::mnuThreeply_Click() { runMapCommand(figures::kThreeply); }
-void Form::Threeply() { runPasses(figures::kThreeply); }
-void Form::mnu3P2_Click() { runMapCommand(figures::kTP2); }
-void Form::TP2() { runPasses(figures::kTP2); }
-void Form::mnu3P4_Click() { runMapCommand(figures::kTP4); }
-void Form::TP4() { runPasses(figures::kTP4); }
-void Form::mnu3P5_Click() { runMapCommand(figures::kTP5); }
-void Form::TP5() { runPasses(figures::kTP5); }
-void Form::mnu3P6_Click() { runMapCommand(figures::kTP6); }
-void Form::TP6() { runPasses(figures::kTP6); }
-void Form::mnu3P7_Click() { runMapCommand(figures::kTP7); }
-void Form::TP7() { runPasses(figures::kTP7); }
-void Form::mnu3P8_Click() { runMapCommand(figures::kTP8); }
-void Form::TP8() { runPasses(figures::kTP8); }
 
 }  // namespace quillon

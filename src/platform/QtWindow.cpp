@@ -59,7 +59,7 @@ void QtWindow::attach(Form& form)
     for (const MenuEntry& entry : menuTable()) {
         const QString name = text(entry.name);
         QAction* action = nullptr;
-        if (entry.parent == nullptr && entry.handler == nullptr) {
+        if (entry.parent == nullptr && !entry.command) {
             QMenu* menu = menuBar()->addMenu(text(entry.caption));
             menus.insert(name, menu);
             action = menu->menuAction();
@@ -68,8 +68,8 @@ void QtWindow::attach(Form& form)
         } else {
             action = entry.parent ? menus.value(text(entry.parent))->addAction(text(entry.caption))
                                   : menuBar()->addAction(text(entry.caption));
-            const FormHandler handler = entry.handler;
-            connect(action, &QAction::triggered, this, [this, handler](bool) { postHandler(handler); });
+            const Command command = entry.command;
+            connect(action, &QAction::triggered, this, [this, command](bool) { postCommand(command); });
         }
         action->setObjectName(name);
         actions_.insert(name, action);
@@ -96,9 +96,9 @@ void QtWindow::post(std::function<void()> command)
         Qt::QueuedConnection);
 }
 
-void QtWindow::postHandler(FormHandler handler)
+void QtWindow::postCommand(const Command& command)
 {
-    post([this, handler] { form_->run(handler); });
+    post([this, command] { form_->run(command); });
 }
 
 std::optional<int16_t> QtWindow::virtualKey(int qtKey)

@@ -13,6 +13,8 @@
 #include <optional>
 #include <string_view>
 
+#include "app/CommandTables.h"
+
 namespace quillon {
 
 class Form;
@@ -64,7 +66,7 @@ private:
     bool takeKey(QKeyEvent* keyEvent);
     QMargins frameMargins() const;
     void fitAfterFirstShow();
-    void postHandler(void (Form::*handler)());
+    void postCommand(const Command& command);
 
     QtPlatform& platform_;
     Form* form_ = nullptr;

@@ -45,7 +45,7 @@ public:
     {
         form_.Form_Load();
         form_.Form_Resize();  // the window's first display
-        form_.rnd().reseed(seed);
+        form_.rnd.reseed(seed);
         form_.setDelayAdditions(10);
         platform_.recordPoints = false;
         platform_.recordOthers = false;
@@ -136,7 +136,7 @@ private:
             // A menu item with an action (Exit rarely: it ends the program).
             std::vector<const MenuEntry*> items;
             for (const MenuEntry& entry : menuTable())
-                if (entry.handler && std::string(entry.name) != "mnuExit")
+                if (entry.command && std::string(entry.name) != "mnuExit")
                     items.push_back(&entry);
             if (below(200) == 0) {
                 form_.mnuExit_Click();
@@ -144,7 +144,7 @@ private:
             }
             const MenuEntry* item = items[below(items.size())];
             issuedNames_ += std::string(item->name) + " ";
-            (form_.*item->handler)();
+            form_.run(item->command);
             return;
         }
         case 3:
@@ -248,7 +248,7 @@ const CapKind kCapKinds[] = {
     {"F6", [](Form& f) { f.Form_KeyDown(keys::F6, 0); }},
     {"F8", [](Form& f) { f.Form_KeyDown(keys::F8, 0); }},
     {"F9", [](Form& f) { f.Form_KeyDown(keys::F9, 0); }},
-    {"mnuHenon", [](Form& f) { f.mnuHenon_Click(); }},
+    {"mnuHenon", [](Form& f) { f.click("mnuHenon"); }},
 };
 
 TEST(Fuzz, NestingToTheCapThenOneMoreOfEveryKind)
@@ -265,7 +265,7 @@ TEST(Fuzz, NestingToTheCapThenOneMoreOfEveryKind)
             platform.budget = 2'000'000;
             Form form(platform);
             form.Form_Load();
-            form.rnd().reseed(7);
+            form.rnd.reseed(7);
             int fills = 0;
             bool extraGiven = false;
             uint64_t unwindFrom = 0;

@@ -21,7 +21,7 @@ struct Started {
     Started()
     {
         form.Form_Load();
-        form.rnd().reseed(4242);
+        form.rnd.reseed(4242);
     }
     void userMode() { form.randomMode = 1; }
     // Ends the drawing with RESET inside the given DoEvents call.
@@ -43,7 +43,7 @@ SurfaceOp canvasPoint(const ScriptedPlatform& p, MapPoint m)
 
 struct FigureCase {
     const char* name;
-    void (Form::*command)();
+    const char* command;
     const char* title;
     const char* promptA;
     const char* promptB;
@@ -55,11 +55,11 @@ struct FigureCase {
 };
 
 const FigureCase kCases[] = {
-    {"Henon", &Form::mnuHenon_Click, "Henon",
+    {"Henon", "mnuHenon", "Henon",
      "Entre a value for (a)    {Try  1.35  to  1.45}",
      "Entre a value for (b)    {Try  0.25  to  0.35}", "1.4", "0.3",
      "Henon      a = 1.4   b = 0.3", {{1, 0}, {-0.4, 0.3}, {1.076, -0.12}}, 0.1, 1.35, 0.25},
-    {"Lozi", &Form::mnuLozi_Click, "Lozi", "Entre a value for (a)    {Try  1.6  to  1.8}",
+    {"Lozi", "mnuLozi", "Lozi", "Entre a value for (a)    {Try  1.6  to  1.8}",
      "Entre a value for (b)    {Try  0.4  to  0.6}", "1.7", "0.5",
      "Lozi      a = 1.7   b = 0.5", {{1, 0}, {-0.7, 0.5}, {0.31, -0.35}}, 0.2, 1.6, 0.4},
 };
@@ -73,7 +73,7 @@ TEST(HenonLozi, DefaultsPromptsCaptionAndFirstPoints)
         s.platform.answer(fc.defaultA);
         s.platform.answer(fc.defaultB);
         s.resetAt(3);
-        (s.form.*fc.command)();
+        s.form.click(fc.command);
 
         ASSERT_EQ(s.platform.prompts.size(), 2u);
         EXPECT_EQ(s.platform.prompts[0].prompt, fc.promptA);
@@ -121,7 +121,7 @@ TEST(HenonLozi, PointsAfterAResizeUseTheNewCentre)
     s.platform.answer("0.3");
     s.platform.at(1, [&] { s.platform.setScale(9000, 11520); });  // the window is resized
     s.resetAt(2);
-    s.form.mnuHenon_Click();
+    s.form.click("mnuHenon");
     const auto points = s.platform.points();
     ASSERT_EQ(points.size(), 4u);
     EXPECT_FLOAT_EQ(points[0].x, 3000 + 7680);  // (1, 0) before the resize
@@ -135,10 +135,10 @@ TEST(HenonLozi, RandomParametersAreDrawnInOrderFromTheirRanges)
         SCOPED_TRACE(fc.name);
         for (uint32_t seed : {1u, 99u, 123456u}) {
             Started s;
-            s.form.rnd().reseed(seed);
+            s.form.rnd.reseed(seed);
             Rnd expected(seed);
             s.resetAt(1);
-            (s.form.*fc.command)();
+            s.form.click(fc.command);
             const double a = static_cast<double>(expected.next()) * fc.randomScale + fc.aLow;
             const double b = static_cast<double>(expected.next()) * fc.randomScale + fc.bLow;
             EXPECT_TRUE(s.platform.prompts.empty());
@@ -165,7 +165,7 @@ TEST(HenonLozi, PassesOf5000PointsEachInOneBrightColour)
     s.platform.answer("0.3");
     Rnd expected(4242);
     s.resetAt(3 * 5000 + 10);
-    s.form.mnuHenon_Click();
+    s.form.click("mnuHenon");
     const auto points = s.platform.pointsOn(Surface::Picture);
     ASSERT_EQ(points.size(), 3u * 5000 + 10);
     for (int pass = 0; pass < 4; ++pass) {
@@ -180,7 +180,7 @@ TEST(HenonLozi, ResetMidPassStopsAtOnce)
 {
     Started s;
     s.resetAt(100);
-    s.form.mnuHenon_Click();
+    s.form.click("mnuHenon");
     EXPECT_EQ(s.platform.doEventsCalls, 100u);
     EXPECT_EQ(s.platform.pointsOn(Surface::Window).size(), 100u);
     EXPECT_EQ(s.form.stopFlag, 0);
@@ -193,7 +193,7 @@ TEST(HenonLozi, ResetMidPassStopsAtOnce)
         EXPECT_EQ(ops[k].kind, SurfaceOp::Kind::Clear);
     // A figure started afterwards draws normally.
     s.resetAt(150);
-    s.form.mnuLozi_Click();
+    s.form.click("mnuLozi");
     EXPECT_EQ(s.platform.doEventsCalls, 150u);
 }
 
@@ -201,7 +201,7 @@ TEST(HenonLozi, FixFinishesThePassOnClearedSurfacesThenHalts)
 {
     Started s;
     s.platform.at(100, [&] { s.form.Form_KeyDown(keys::Tab, 0); });
-    s.form.mnuHenon_Click();
+    s.form.click("mnuHenon");
     EXPECT_EQ(s.form.stopFlag, -1);
     EXPECT_EQ(s.platform.doEventsCalls, 5000u);
     EXPECT_EQ(s.platform.currentCaption, "");
@@ -223,7 +223,7 @@ TEST(HenonLozi, FixFinishesThePassOnClearedSurfacesThenHalts)
 
     // While halted a figure clears and writes its caption but draws nothing.
     const size_t before = s.platform.pointCount;
-    s.form.mnuLozi_Click();
+    s.form.click("mnuLozi");
     EXPECT_EQ(s.platform.pointCount, before);
     EXPECT_EQ(s.platform.currentCaption.rfind("Lozi      a = ", 0), 0u);
 
@@ -231,7 +231,7 @@ TEST(HenonLozi, FixFinishesThePassOnClearedSurfacesThenHalts)
     s.form.mnuFIX_Click();
     EXPECT_EQ(s.form.stopFlag, 0);
     s.resetAt(s.platform.doEventsCalls + 7);
-    s.form.mnuHenon_Click();
+    s.form.click("mnuHenon");
     EXPECT_EQ(s.platform.pointCount, before + 14);
 }
 
@@ -241,7 +241,7 @@ TEST(HenonLozi, ResetWhileIdleBlocksFiguresUntilFix)
     s.form.mnuReset_Click();
     EXPECT_EQ(s.form.stopFlag, 1);
     s.platform.ops.clear();
-    s.form.mnuHenon_Click();
+    s.form.click("mnuHenon");
     EXPECT_EQ(s.platform.pointCount, 0u);
     EXPECT_EQ(s.platform.ops.size(), 2u);  // cleared, nothing drawn
     EXPECT_EQ(s.platform.currentCaption.rfind("Henon      a = ", 0), 0u);
@@ -251,7 +251,7 @@ TEST(HenonLozi, ResetWhileIdleBlocksFiguresUntilFix)
     EXPECT_EQ(s.form.stopFlag, -2);
     // -2 runs like 0; a FIX now turns it into a reset request that ends the drawing.
     s.platform.at(40, [&] { s.form.mnuFIX_Click(); });
-    s.form.mnuHenon_Click();
+    s.form.click("mnuHenon");
     EXPECT_EQ(s.platform.doEventsCalls, 40u);
     EXPECT_EQ(s.form.stopFlag, 0);
 }
@@ -263,15 +263,15 @@ TEST(HenonLozi, CancelledPromptsAfterAResetGiveTheFixedPoint)
     s.platform.answer("1.4");
     s.platform.answer("0.3");
     s.resetAt(50);
-    s.form.mnuHenon_Click();
+    s.form.click("mnuHenon");
     s.platform.ops.clear();
 
-    for (auto command : {&Form::mnuHenon_Click, &Form::mnuLozi_Click}) {
+    for (auto command : {"mnuHenon", "mnuLozi"}) {
         s.platform.ops.clear();
         s.platform.answer(std::nullopt);  // Cancel
         s.platform.answer(std::nullopt);
         s.resetAt(s.platform.doEventsCalls + 20);
-        (s.form.*command)();
+        s.form.click(command);
         EXPECT_EQ(s.form.a, 0);
         const auto points = s.platform.points();
         ASSERT_EQ(points.size(), 40u);
@@ -292,7 +292,7 @@ TEST(HenonLozi, AnswersThatDoNotConvertKeepTheFieldAndTheNextPromptStillComes)
         s.platform.answer(std::string(bad));
         s.platform.answer(" 0.31 ");
         s.resetAt(1);
-        s.form.mnuHenon_Click();
+        s.form.click("mnuHenon");
         EXPECT_EQ(s.platform.prompts.size(), 2u);
         EXPECT_EQ(s.platform.captions.at(1), "Henon      a = 1.25");
         EXPECT_EQ(s.platform.captions.at(2), "Henon      a = 1.25   b = 0.31");
@@ -307,7 +307,7 @@ TEST(HenonLozi, DivergingOrbitRunsOnWithoutDrawingUntilReset)
     s.platform.answer("3");
     s.platform.answer("0.3");
     s.resetAt(20000);
-    s.form.mnuHenon_Click();
+    s.form.click("mnuHenon");
     EXPECT_EQ(s.platform.doEventsCalls, 20000u);
     EXPECT_LT(s.platform.pointsOn(Surface::Window).size(), 20u);
     for (const SurfaceOp& p : s.platform.points()) {

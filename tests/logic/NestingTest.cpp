@@ -32,7 +32,7 @@ TEST(Nesting, LoziInsideHenonThenEscTwice)
     s.platform.at(10, [&] {
         s.platform.answer("1.7");
         s.platform.answer("0.5");
-        s.form.mnuLozi_Click();
+        s.form.click("mnuLozi");
         returned.push_back("Lozi");
         // Henon resumes with what RESET left: zero parameters and point, no caption.
         EXPECT_EQ(s.form.a, 0);
@@ -47,7 +47,7 @@ TEST(Nesting, LoziInsideHenonThenEscTwice)
         s.form.Form_KeyDown(keys::Escape, 0);
     });
     s.platform.at(30, [&] { s.form.Form_KeyDown(keys::Escape, 0); });
-    s.form.mnuHenon_Click();
+    s.form.click("mnuHenon");
     returned.push_back("Henon");
 
     EXPECT_EQ(returned, (std::vector<std::string>{"Lozi", "Henon"}));
@@ -72,11 +72,11 @@ TEST(Nesting, FixEndsEveryLevelInnermostFirst)
     s.form.randomMode = 0;
     std::vector<uint64_t> returnedAt;
     s.platform.at(10, [&] {
-        s.form.mnuLozi_Click();
+        s.form.click("mnuLozi");
         returnedAt.push_back(s.platform.doEventsCalls);
     });
     s.platform.at(20, [&] { s.form.mnuFIX_Click(); });
-    s.form.mnuHenon_Click();
+    s.form.click("mnuHenon");
     returnedAt.push_back(s.platform.doEventsCalls);
     // Lozi finished its pass of 5000 points. The step counter is shared form state,
     // so Lozi's finished pass also ends Henon's: it returns at its next loop test.
@@ -100,12 +100,12 @@ TEST(Nesting, AHeldFigureKeyStopsNestingAtTheCap)
         deepest = std::max(deepest, s.form.nestedCommands());
         if (attempts < 2 * Form::kMaxNestedCommands) {
             ++attempts;
-            s.form.mnuHenon_Click();
+            s.form.click("mnuHenon");
         } else {
             s.form.Form_KeyDown(keys::Escape, 0);
         }
     });
-    s.form.mnuHenon_Click();
+    s.form.click("mnuHenon");
     EXPECT_EQ(deepest, Form::kMaxNestedCommands);
     EXPECT_EQ(attempts, 2 * Form::kMaxNestedCommands);
     EXPECT_EQ(s.form.nestedCommands(), 0);
@@ -123,7 +123,7 @@ TEST(Nesting, CommandsRunInsideDrawingsAreTheOrdinaryOnes)
         s.form.mnuChoice_Click();
     });
     s.platform.at(8, [&] { s.form.Timer1_Timer(); });  // the slide timer requests a reset
-    s.form.mnuHenon_Click();
+    s.form.click("mnuHenon");
     EXPECT_EQ(s.platform.doEventsCalls, 8u);
     EXPECT_EQ(s.form.backIndex, 1);
     EXPECT_EQ(s.form.delayOn, 1);

@@ -30,7 +30,7 @@ struct Started {
     Started()
     {
         form.Form_Load();
-        form.rnd().reseed(2024);
+        form.rnd.reseed(2024);
     }
 };
 
@@ -71,7 +71,7 @@ TEST(Save, DuringADrawingTheDrawingGoesOn)
         s.form.Form_KeyDown(keys::Space, 0);
     });
     s.platform.at(30, [&] { s.form.mnuReset_Click(); });
-    s.form.mnuHenon_Click();
+    s.form.click("mnuHenon");
     EXPECT_EQ(s.platform.savedPictures.size(), 1u);
     EXPECT_EQ(s.platform.doEventsCalls, 30u);
 }
@@ -87,7 +87,7 @@ TEST(Save, ThePictureSaysWhichFigureItShowsWhileTheCaptionIsThatFigures)
         s.platform.answer("1.65");
         s.platform.answer("0.45");
         s.form.randomMode = 1;
-        s.form.mnuLozi_Click();
+        s.form.click("mnuLozi");
     });
     s.platform.at(8, [&] {
         s.platform.saveAnswers.push_back("b.png");
@@ -97,7 +97,7 @@ TEST(Save, ThePictureSaysWhichFigureItShowsWhileTheCaptionIsThatFigures)
         s.form.mnuSave_Click();
     });
     s.platform.at(20, [&] { s.form.mnuReset_Click(); });
-    s.form.mnuTree_Click();
+    s.form.click("mnuTree");
     ASSERT_EQ(s.platform.savedFacts.size(), 3u);
     const PictureFacts& tree = s.platform.savedFacts[0];
     EXPECT_EQ(tree.figure, "Tree");

@@ -32,7 +32,7 @@ struct Started {
     Started()
     {
         form.Form_Load();
-        form.rnd().reseed(77);
+        form.rnd.reseed(77);
         form.randomMode = 1;
     }
     void answers(std::initializer_list<const char*> texts)
@@ -55,15 +55,15 @@ struct Started {
 TEST(Lorenz, DefaultsCaptionFirstPointsAndTheEulerStep)
 {
     struct Row {
-        void (Form::*command)();
+        const char* command;
         const char* caption;
         bool across_is_y;
         bool down_is_z;
     };
     const Row rows[] = {
-        {&Form::mnuLOR_Click, "LORENZ  ORBITS (XY)    ", false, false},
-        {&Form::mnuLOR2_Click, "LORENZ  ORBITS (XZ)    ", false, true},
-        {&Form::mnuLOR3_Click, "LORENZ  ORBITS (YZ)    ", true, true},
+        {"mnuLOR", "LORENZ  ORBITS (XY)    ", false, false},
+        {"mnuLOR2", "LORENZ  ORBITS (XZ)    ", false, true},
+        {"mnuLOR3", "LORENZ  ORBITS (YZ)    ", true, true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.caption);
@@ -72,7 +72,7 @@ TEST(Lorenz, DefaultsCaptionFirstPointsAndTheEulerStep)
         s.form.xNew = 4;
         s.answers({"10", "28", "2.667"});
         s.platform.at(2, [&] { s.form.mnuReset_Click(); });
-        (s.form.*row.command)();
+        s.form.click(row.command);
 
         ASSERT_EQ(s.platform.prompts.size(), 3u);
         EXPECT_EQ(s.platform.prompts[0].prompt, "Entre a value for Prandtl number?\r\n{5 - 34}");
@@ -107,7 +107,7 @@ TEST(Lorenz, RandomParametersPassesAndHaltBeforeTheNextPoint)
     std::set<int16_t> colours;
     s.platform.onEveryCall([&] { colours.insert(s.form.colorIndex); });
     s.platform.at(2 * 10001 + 5, [&] { s.form.mnuFIX_Click(); });
-    s.form.mnuLOR_Click();
+    s.form.click("mnuLOR");
     // A halt takes effect before the next point, not at the end of the pass.
     EXPECT_EQ(s.platform.doEventsCalls, 2u * 10001 + 5);
     EXPECT_EQ(s.form.stopFlag, -1);
@@ -602,7 +602,7 @@ TEST(StudiesNested, AMapFigureInsideTheLogisticStudyAndTwoFilesAtOnce)
     // the study resumes its pass from the zeroed point.
     s.platform.at(2, [&] {
         s.form.randomMode = 0;
-        s.form.mnuHenon_Click();
+        s.form.click("mnuHenon");
     });
     s.platform.at(6, [&] { s.form.mnuReset_Click(); });
     // 3N+1 with its own file runs inside the study's yield too.

@@ -59,7 +59,7 @@ TEST(ClassicPicture, EqualsTheWindowsPic1PixelForPixel)
         SCOPED_TRACE(item);
         PicturePlatform window(pic1, 15360, 11520);
         Form form(window);
-        form.rnd().reseed(seed);
+        form.rnd.reseed(seed);
         form.randomMode = 1;
         window.at(points, [] { throw Stop{}; });
         const MenuEntry* entry = nullptr;
@@ -67,7 +67,7 @@ TEST(ClassicPicture, EqualsTheWindowsPic1PixelForPixel)
             if (std::string(e.name) == item)
                 entry = &e;
         ASSERT_NE(entry, nullptr);
-        EXPECT_THROW(form.run(entry->handler), Stop);
+        EXPECT_THROW(form.run(entry->command), Stop);
 
         const render::RenderFigure* figure = nullptr;
         for (const render::RenderFigure& f : render::renderFigures())

@@ -18,6 +18,7 @@
 #include <QTimer>
 
 #include "app/CommandTables.h"
+#include "app/FigureRows.h"
 #include "app/Form.h"
 #include "platform/QtCanvas.h"
 #include "platform/QtPlatform.h"
@@ -250,7 +251,7 @@ TEST(QtAdapter, AnOpenMenuSuspendsTheDrawing)
         atReset = s.platform.doEventsCalls();
         s.form.mnuReset_Click();
     });
-    s.form.Henon();
+    s.form.runPasses(quillon::figures::kHenon);
     EXPECT_GT(atOpen, 0u);
     EXPECT_EQ(atClose, atOpen);   // nothing drawn while the menu was open
     EXPECT_GT(atReset, atClose);  // and the drawing went on after it closed
@@ -263,7 +264,7 @@ TEST(QtAdapter, MenuCommandsRunNestedInsideTheDrawing)
     s.form.a = 1.4;
     s.form.b = 0.3;
     QTimer::singleShot(50, [&] { s.platform.window().menuAction("mnuFIX")->trigger(); });
-    s.form.Henon();  // halts after its pass once FIX ran from the menu
+    s.form.runPasses(quillon::figures::kHenon);  // halts after its pass once FIX ran from the menu
     EXPECT_EQ(s.form.stopFlag, -1);
     EXPECT_EQ(s.form.iter, 5000);
 }

@@ -359,9 +359,9 @@ DensityCounts countDensity(const DensityRequest& request, const ProgressFn& prog
             }
             static_cast<FigureState&>(form) = static_cast<const FigureState&>(prepared);
             form.stopFlag = 0;
-            form.rnd() = prepared.rnd();
+            form.rnd = prepared.rnd;
             if (orbit > 0)
-                form.rnd().reseed(orbitSeed(request.choice.randomSeed.value_or(request.seed), orbit));
+                form.rnd.reseed(orbitSeed(request.choice.randomSeed.value_or(request.seed), orbit));
             const MapFigure& row = *request.choice.figure->row;
             HitCounter counter{
                 .counts = local.data(),

@@ -38,14 +38,6 @@ std::string key(std::string_view name)
     return out;
 }
 
-const MenuEntry* menuEntry(const char* name)
-{
-    for (const MenuEntry& entry : menuTable())
-        if (std::strcmp(entry.name, name) == 0)
-            return &entry;
-    return nullptr;
-}
-
 // Names people use besides the program's own.
 const std::map<std::string, std::vector<std::string>> kExtraAliases = {
     {"mnuLOR", {"lorenz", "lorenz-xy"}}, {"mnuLOR2", {"lorenz-xz"}}, {"mnuLOR3", {"lorenz-yz"}},
@@ -240,12 +232,12 @@ void prepareForm(Form& form, HeadlessPlatform& platform, const FigureChoice& cho
 {
     form.stopFlag = 0;
     if (choice.randomSeed) {
-        form.rnd().reseed(*choice.randomSeed);
+        form.rnd.reseed(*choice.randomSeed);
         if (choice.pickedAsSlide)
-            form.rnd().next();
+            form.rnd.next();
         form.randomMode = 0;
     } else {
-        form.rnd().reseed(colourSeed);
+        form.rnd.reseed(colourSeed);
         form.randomMode = 1;
         platform.answers.clear();
         for (const double value : choice.values)
@@ -265,9 +257,9 @@ FigureChoice drawRandom(const RenderFigure* figure, uint32_t seed)
         // As a slide: n = Int(Rnd * 28) + 1 picks the row of the slide table.
         Rnd rnd(seed);
         const auto n = static_cast<int>(Int(rnd.next() * 28.0f) + 1.0f);
-        const FormHandler command = Form::slideTable()[static_cast<size_t>(n - 1)];
+        const MapFigure* picked = Form::slideTable()[static_cast<size_t>(n - 1)];
         for (const RenderFigure& f : renderFigures())
-            if (!f.isBifurcation() && menuEntry(f.item.c_str())->handler == command)
+            if (f.row == picked)
                 choice.figure = &f;
         choice.pickedAsSlide = true;
     }
@@ -289,7 +281,7 @@ uint32_t seedAfter(const FigureChoice& drawn)
     HeadlessPlatform platform(15360, 11520);
     Form form(platform);
     prepareForm(form, platform, drawn, 0);
-    return form.rnd().state();
+    return form.rnd.state();
 }
 
 std::string captionOf(const FigureChoice& choice)

@@ -1,5 +1,6 @@
 #include "render/engine/FigureOrbit.h"
 
+#include "app/Form.h"
 #include "app/PassRunner.h"
 #include "render/engine/HeadlessPlatform.h"
 #include "render/engine/UsageError.h"
@@ -8,9 +9,6 @@ namespace quillon::render {
 
 namespace {
 
-// The form needs a drawing area; nothing is drawn on it.
-std::shared_ptr<HeadlessPlatform> anyArea() { return std::make_shared<HeadlessPlatform>(15360, 11520); }
-
 const MapFigure& rowOf(const FigureChoice& choice)
 {
     if (choice.figure->isBifurcation())
@@ -18,38 +16,46 @@ const MapFigure& rowOf(const FigureChoice& choice)
     return *choice.figure->row;
 }
 
+// The orbit as the figure's command leaves it before its drawing.
+Orbit preparedOrbit(const FigureChoice& choice, uint32_t seed)
+{
+    HeadlessPlatform platform(15360, 11520);  // the form needs a drawing area; nothing is drawn
+    Form form(platform);
+    prepareForm(form, platform, choice, seed);
+    return form;
+}
+
 }  // namespace
 
 FigureOrbit::FigureOrbit(const FigureChoice& choice, uint32_t seed)
-    : platform_(anyArea()), form_(*platform_), row_(&rowOf(choice))
+    : orbit_(preparedOrbit(choice, seed)), row_(&rowOf(choice))
 {
-    prepareForm(form_, *platform_, choice, seed);
     if (row_->start)
-        row_->start(form_, locals_);
+        row_->start(orbit_, locals_);
     if (row_->orbitStart)
-        row_->orbitStart(form_);
+        row_->orbitStart(orbit_);
 }
 
 bool FigureOrbit::step()
 {
-    const uint32_t before = form_.rnd().state();
-    stepOnce(form_, *row_, locals_, [&](double u, double v) {
+    const uint32_t before = orbit_.rnd.state();
+    stepOnce(orbit_, *row_, locals_, [&](double u, double v) {
         u_ = u;
         v_ = v;
         return true;
     });
-    lastStepRandom_ = form_.rnd().state() != before;
-    ended_ = row_->orbitEnds && row_->orbitEnds(form_);
+    lastStepRandom_ = orbit_.rnd.state() != before;
+    ended_ = row_->orbitEnds && row_->orbitEnds(orbit_);
     return !ended_;
 }
 
-FigureOrbit::State FigureOrbit::state() const { return {form_.x, form_.y, form_.z, locals_.w}; }
+FigureOrbit::State FigureOrbit::state() const { return {orbit_.x, orbit_.y, orbit_.z, locals_.w}; }
 
 void FigureOrbit::setState(const State& state)
 {
-    form_.x = state[0];
-    form_.y = state[1];
-    form_.z = state[2];
+    orbit_.x = state[0];
+    orbit_.y = state[1];
+    orbit_.z = state[2];
     locals_.w = static_cast<float>(state[3]);
 }
 

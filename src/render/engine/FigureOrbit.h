@@ -6,15 +6,12 @@
 
 #include <array>
 #include <cstdint>
-#include <memory>
 
-#include "app/Form.h"
 #include "app/MapFigure.h"
+#include "app/Orbit.h"
 #include "render/engine/FigureChoice.h"
 
 namespace quillon::render {
-
-class HeadlessPlatform;
 
 class FigureOrbit {
 public:
@@ -40,13 +37,12 @@ public:
 
     const MapFigure& row() const { return *row_; }
     // Takes the other orbit's random sequence, so that both make the same choices.
-    void followRandom(const FigureOrbit& other) { form_.rnd() = other.form_.rnd(); }
+    void followRandom(const FigureOrbit& other) { orbit_.rnd = other.orbit_.rnd; }
     // Did the last step draw from the Rnd (a figure of random choices)?
     bool lastStepWasRandom() const { return lastStepRandom_; }
 
 private:
-    std::shared_ptr<HeadlessPlatform> platform_;  // the copies' forms share it
-    Form form_;
+    Orbit orbit_;
     RoutineLocals locals_;
     const MapFigure* row_;
     double u_ = 0, v_ = 0;

@@ -16,26 +16,26 @@ namespace {
 
 using namespace maptest;
 
-using Command = void (Form::*)();
+using FigureItem = const char*;
 
 TEST(ChaosGame, CaptionsAndPrompts)
 {
     struct Row {
         const char* name;
-        Command command;
+        FigureItem command;
         std::vector<Prompt> prompts;  // prompt, title, default shown
         std::vector<const char*> answers;
         std::vector<std::string> captions;  // as written, in order
     };
     const Row rows[] = {
-        {"Sierpi", &Form::mnuSierpi_Click, {}, {}, {"Sierpi   "}},
-        {"Scorpion", &Form::mnuScorpion_Click, {}, {}, {"Scorpion   "}},
-        {"Tree", &Form::mnuTree_Click,
+        {"Sierpi", "mnuSierpi", {}, {}, {"Sierpi   "}},
+        {"Scorpion", "mnuScorpion", {}, {}, {"Scorpion   "}},
+        {"Tree", "mnuTree",
          {{"Entre a value for (ax)    {Try  0.5  to  1.0}", "Tree", "0.87"},
           {"Entre a value for (bx)    {Try  0.5  to  1.0}", "Tree", "0.93"}},
          {"0.87", "0.93"},
          {"Tree   ", "Tree      ax = 0.87", "Tree      ax = 0.87   bx = 0.93"}},
-        {"Triangles", &Form::mnuTriangles_Click,
+        {"Triangles", "mnuTriangles",
          {{"Entre a value for (r)    {Try  -50  to  +50 ; close to PI}", "Triangles", "3.141593"}},
          {"3.141593"},
          {"Triangles  ", "Triangles    r = 3.141593"}},
@@ -47,7 +47,7 @@ TEST(ChaosGame, CaptionsAndPrompts)
         for (const char* answer : row.answers)
             s.platform.answer(std::string(answer));
         s.resetAt(1);
-        (s.form.*row.command)();
+        s.form.click(row.command);
         ASSERT_EQ(s.platform.prompts.size(), row.prompts.size());
         for (size_t k = 0; k < row.prompts.size(); ++k) {
             EXPECT_EQ(s.platform.prompts[k].prompt, row.prompts[k].prompt);
@@ -79,7 +79,7 @@ TEST(ChaosGame, SierpinskiGoesHalfwayToTheDrawnCornerAndStaysInTheTriangle)
         s.form.x = 999;
         s.form.y = -5;
         s.traceUntilReset(&FigureState::xNew, &FigureState::yNew, 3000);
-        s.form.mnuSierpi_Click();
+        s.form.click("mnuSierpi");
         ASSERT_EQ(s.trace.size(), 3000u);
 
         Rnd expected(seed);
@@ -117,15 +117,15 @@ TEST(ChaosGame, PassLengthsAndOneColourPerPass)
 {
     struct Row {
         const char* name;
-        Command command;
+        FigureItem command;
         std::vector<const char*> answers;
         size_t passLength;
     };
     const Row rows[] = {
-        {"Sierpi", &Form::mnuSierpi_Click, {}, 5000},
-        {"Scorpion", &Form::mnuScorpion_Click, {}, 10000},
-        {"Tree", &Form::mnuTree_Click, {"0.87", "0.93"}, 5000},
-        {"Triangles", &Form::mnuTriangles_Click, {"3.141593"}, 10000},
+        {"Sierpi", "mnuSierpi", {}, 5000},
+        {"Scorpion", "mnuScorpion", {}, 10000},
+        {"Tree", "mnuTree", {"0.87", "0.93"}, 5000},
+        {"Triangles", "mnuTriangles", {"3.141593"}, 10000},
     };
     const uint32_t seed = 99;
     for (const Row& row : rows) {
@@ -136,7 +136,7 @@ TEST(ChaosGame, PassLengthsAndOneColourPerPass)
             s.platform.answer(std::string(answer));
         const uint64_t steps = 2 * row.passLength + 3;
         s.resetAt(steps);
-        (s.form.*row.command)();
+        s.form.click(row.command);
         EXPECT_EQ(s.platform.doEventsCalls, steps);
         ASSERT_EQ(s.platform.pointCount, 2 * steps);
         // One random number per step besides the colour of the pass.
@@ -159,7 +159,7 @@ TEST(ChaosGame, ScorpionAppliesTheMapItsThresholdsPick)
     const uint32_t seed = 2718;
     Started s(seed);
     s.traceUntilReset(&FigureState::x, &FigureState::y, 5000);
-    s.form.mnuScorpion_Click();
+    s.form.click("mnuScorpion");
     ASSERT_EQ(s.trace.size(), 5000u);
     Rnd expected(seed);
     expected.next();  // the colour
@@ -221,7 +221,7 @@ TEST(ChaosGame, TreeRowsAtTheThresholdEdges)
             s.form.x = 0.5;  // Tree goes on from the point the form holds
             s.form.y = 2;
             s.traceUntilReset(&FigureState::x, &FigureState::y, 3000);
-            s.form.mnuTree_Click();
+            s.form.click("mnuTree");
             ASSERT_EQ(s.trace.size(), 3000u);
             Rnd expected(seed);
             expected.next();  // the colour
@@ -257,7 +257,7 @@ TEST(ChaosGame, TrianglesStartTurnAndCollapseForRZero)
         s.userMode();
         s.answers({answer});
         s.traceUntilReset(&FigureState::x, &FigureState::y, 2500);
-        s.form.mnuTriangles_Click();
+        s.form.click("mnuTriangles");
         ASSERT_EQ(s.trace.size(), 2500u);
         Rnd expected(seed);
         expected.next();  // the colour

@@ -17,7 +17,7 @@ namespace {
 
 using namespace maptest;
 
-using Command = void (Form::*)();
+using FigureItem = const char*;
 
 struct Ask {
     const char* prompt;
@@ -26,7 +26,7 @@ struct Ask {
 
 struct Figure {
     const char* name;
-    Command command;
+    FigureItem command;
     const char* title;
     const char* prefix;
     std::vector<Ask> asks;
@@ -34,35 +34,35 @@ struct Figure {
 };
 
 const Figure kFigures[] = {
-    {"Martin", &Form::mnuMartin_Click, "Martin", "Martin   ",
+    {"Martin", "mnuMartin", "Martin", "Martin   ",
      {{"Entre a value for (a)    {Try values close to  3.14  (PI)}", "3.141593"}},
      "Martin      a = 3.141593"},
-    {"Mira", &Form::mnuMira_Click, "Mira", "Mira   ",
+    {"Mira", "mnuMira", "Mira", "Mira   ",
      {{"Entre a value for (a)    {Try  -1.0  to  +1.0}", "0.7"},
       {"Entre a value for (y)    {Try  -25  to  +25}", "12.1"}},
      "Mira      a = 0.7   y = 12.1"},
-    {"Gingerbread", &Form::mnuGinBread_Click, "Gingerbread", "Gingerbread   ",
+    {"Gingerbread", "mnuGinBread", "Gingerbread", "Gingerbread   ",
      {{"Entre a value for (x)    {Try  -0.99  to  -0.01}", "-0.297"},
       {"Entre a value for (y)    {Try  -0.89  to  +1.99}", "-0.612"}},
      "Gingerbread      x = -0.297   y = -0.612"},
-    {"Crown", &Form::mnuCrown_Click, "Crown", "Crown   ",
+    {"Crown", "mnuCrown", "Crown", "Crown   ",
      {{"Entre a value for (a)    {Try  0  to  0.59}", "0.51"},
       {"Entre a value for (b)    {Try  -1.0  to  -0.1}", "-0.49"},
       {"Entre a value for (x)    {Try  -2.0  to  +10.0}", "4"},
       {"Entre a value for (y)    {Try  -1.0  to  +10.0}", "1"}},
      "Crown      a = 0.51   b = -0.49   x = 4   y = 1"},
-    {"Comet", &Form::mnuComet_Click, "Comet", "Comet   ",
+    {"Comet", "mnuComet", "Comet", "Comet   ",
      {{"Entre a value for (a)    {Try  -1.0  to  +1.0}", "-0.53129"}}, "Comet      a = -0.53129"},
-    {"Creature", &Form::mnuCreature_Click, "Creature", "Creature   ",
+    {"Creature", "mnuCreature", "Creature", "Creature   ",
      {{"Entre a value for (a)    {Try  0.4  to  0.8}", "0.76"},
       {"Entre a value for (b)    {Try  0.25  to  0.30}", "0.28"}},
      "Creature      a = 0.76   b = 0.28"},
-    {"Diamond", &Form::mnuDIA_Click, "Diamond", "Diamond  ",
+    {"Diamond", "mnuDIA", "Diamond", "Diamond  ",
      {{"Entre a value for (a)    {Try  -50  to  +50}", "100"},
       {"Entre a value for (b)    {Try  -50  to  +50}", "0"},
       {"Entre a value for (c)    {Try  -50  to  +50}", "-100"}},
      "Diamond    a = 100  b = 0  c = -100"},
-    {"Dust", &Form::mnuDust_Click, "Dust", "Dust  ",
+    {"Dust", "mnuDust", "Dust", "Dust  ",
      {{"Entre a value for (r)    {Try  -1.0  to  +1.0}", "0.7"}}, "Dust    r = 0.7"},
 };
 
@@ -80,7 +80,7 @@ TEST(ClassicMaps, PromptsDefaultsAndCaptions)
         s.userMode();
         answerDefaults(s, f);
         s.resetAt(1);
-        (s.form.*f.command)();
+        s.form.click(f.command);
         ASSERT_EQ(s.platform.prompts.size(), f.asks.size());
         for (size_t k = 0; k < f.asks.size(); ++k) {
             EXPECT_EQ(s.platform.prompts[k].prompt, f.asks[k].prompt);
@@ -129,7 +129,7 @@ TEST(ClassicMaps, FirstPointsWithTheDefaults)
         s.userMode();
         answerDefaults(s, row.figure);
         s.traceUntilReset(row.u, row.v, row.points.size());
-        (s.form.*row.figure.command)();
+        s.form.click(row.figure.command);
         ASSERT_EQ(s.trace.size(), row.points.size());
         for (size_t k = 0; k < row.points.size(); ++k) {
             SCOPED_TRACE(k);
@@ -157,7 +157,7 @@ TEST(ClassicMaps, CrownKeepsItsFunctionValueAsASingle)
         x2 = s.form.x;
     });
     s.resetAt(2);
-    s.form.mnuCrown_Click();
+    s.form.click("mnuCrown");
     EXPECT_EQ(fx1, static_cast<float>(0.51 * 4));
     // x = 0.99995 y + fx with fx the Single 2.04, not the Double 2.04.
     EXPECT_NEAR(x2, 0.99995 + static_cast<double>(2.04f), 1e-12);
@@ -171,7 +171,7 @@ TEST(ClassicMaps, CrownKeepsItsFunctionValueAsASingle)
     float fx0 = 1;
     zero.platform.at(1, [&] { fx0 = zero.form.fx; });
     zero.resetAt(1);
-    zero.form.mnuCrown_Click();
+    zero.form.click("mnuCrown");
     EXPECT_EQ(fx0, 0.0f);
     EXPECT_TRUE(std::signbit(fx0));
 }
@@ -195,7 +195,7 @@ TEST(ClassicMaps, PassLengthsAndOneColourPerPass)
         answerDefaults(s, row.figure);
         const uint64_t steps = 2 * row.passLength + 3;
         s.resetAt(steps);
-        (s.form.*row.figure.command)();
+        s.form.click(row.figure.command);
         EXPECT_EQ(s.platform.doEventsCalls, steps);
         ASSERT_EQ(s.platform.pointCount, 2 * steps);
         expectPasses(s.platform, row.passLength, passColours(seed, 0, row.drawsPerPass, 3));
@@ -217,7 +217,7 @@ TEST(ClassicMaps, DustTakesTheMapItsRandomNumberPicks)
         s.userMode();
         s.answers({"0.7"});
         s.traceUntilReset(&FigureState::x, &FigureState::y, 1);
-        s.form.mnuDust_Click();
+        s.form.click("mnuDust");
         EXPECT_EQ(std::bit_cast<uint32_t>(s.form.pi), 0x40490FDCu);
         ASSERT_EQ(s.trace.size(), 1u);
         const Traced want = rotation ? Traced{-0.3500001, 0.6062177} : Traced{1, 0.8};
@@ -256,7 +256,7 @@ TEST(ClassicMaps, CometOrbitsEndAfterTheirFirstPointOutsideTheDiamond)
         if (s.platform.doEventsCalls == 12000)
             s.form.mnuReset_Click();
     });
-    s.form.mnuComet_Click();
+    s.form.click("mnuComet");
     ASSERT_EQ(steps.size(), 12000u);
 
     // The first point comes from the orbit's two random numbers after the colour.
@@ -311,7 +311,7 @@ TEST(ClassicMaps, CometWithATooLargeFreezesEveryOrbitAtItsStart)
     s.answers({"2"});
     const uint64_t steps = 10000 + 1500;
     s.resetAt(steps);
-    s.form.mnuComet_Click();
+    s.form.click("mnuComet");
     const auto points = s.platform.pointsOn(Surface::Window);
     ASSERT_EQ(points.size(), steps);
 
@@ -338,26 +338,26 @@ TEST(ClassicMaps, CometWithATooLargeFreezesEveryOrbitAtItsStart)
 TEST(MapFigures, AnswersThatDoNotConvertKeepTheFields)
 {
     struct Row {
-        Command command;
+        FigureItem command;
         std::vector<const char*> answers;
         const char* caption;
     };
     const Row rows[] = {
-        {&Form::mnuHop1_Click, {"abc", "", "1e999"},
+        {"mnuHop1", {"abc", "", "1e999"},
          "Hopalong(1)      a = 0.25   b = -0.5   c = 0.125"},
-        {&Form::mnuHop4_Click, {"", "0.75", "x1"}, "Tetras      a = 0.25   b = 0.75   c = 0.125"},
-        {&Form::mnu3P4_Click, {"1e999", "abc", "-7"},
+        {"mnuHop4", {"", "0.75", "x1"}, "Tetras      a = 0.25   b = 0.75   c = 0.125"},
+        {"mnu3P4", {"1e999", "abc", "-7"},
          "Starburst      a = 0.25   b = -0.5   c = -7"},
-        {&Form::mnuE1_Click, {"abc", "", "1e999", "0.5"},
+        {"mnuE1", {"abc", "", "1e999", "0.5"},
          "Eqn(1)    a = 0.25  b = -0.5  c = 0.125  d = 0.5"},
-        {&Form::mnuE8B_Click, {"3", "1.2.3", "", "x"},
+        {"mnuE8B", {"3", "1.2.3", "", "x"},
          "Eqn(8B)    a = 3  b = -0.5  c = 0.125  d = -2"},
-        {&Form::mnuCrown_Click, {"abc", "", "1e999", "2"},
+        {"mnuCrown", {"abc", "", "1e999", "2"},
          "Crown      a = 0.25   b = -0.5   x = 3   y = 2"},
-        {&Form::mnuMira_Click, {"0.5", "twelve"}, "Mira      a = 0.5   y = -1.5"},
-        {&Form::mnuDIA_Click, {"", "7", ""}, "Diamond    a = 0.25  b = 7  c = 0.125"},
-        {&Form::mnuDust_Click, {"1e999"}, "Dust    r = 0.375"},
-        {&Form::mnuTree_Click, {"--1", "0.6"}, "Tree      ax = 0.875   bx = 0.6"},
+        {"mnuMira", {"0.5", "twelve"}, "Mira      a = 0.5   y = -1.5"},
+        {"mnuDIA", {"", "7", ""}, "Diamond    a = 0.25  b = 7  c = 0.125"},
+        {"mnuDust", {"1e999"}, "Dust    r = 0.375"},
+        {"mnuTree", {"--1", "0.6"}, "Tree      ax = 0.875   bx = 0.6"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.caption);
@@ -374,7 +374,7 @@ TEST(MapFigures, AnswersThatDoNotConvertKeepTheFields)
         for (const char* answer : row.answers)
             s.platform.answer(std::string(answer));
         s.resetAt(1);
-        (s.form.*row.command)();
+        s.form.click(row.command);
         EXPECT_EQ(s.platform.prompts.size(), row.answers.size());
         EXPECT_EQ(s.platform.captions.at(row.answers.size()), row.caption);
         EXPECT_EQ(s.platform.doEventsCalls, 1u);

@@ -16,7 +16,7 @@ using namespace maptest;
 
 struct Member {
     const char* name;
-    void (Form::*command)();
+    const char* command;
     const char* title;
     const char* prefix;
     const char* defaults[4];
@@ -26,30 +26,30 @@ struct Member {
 };
 
 const Member kMembers[] = {
-    {"E1", &Form::mnuE1_Click, "Equation 1", "Eqn(1)  ",
+    {"E1", "mnuE1", "Equation 1", "Eqn(1)  ",
      {"0.2238", "-0.9992", "-0.8697", "-0.3373"},
      "Eqn(1)    a = 0.2238  b = -0.9992  c = -0.8697  d = -0.3373", 200, 2,
      {{0.99946984, 0.2238}, {1.0599866, -0.77566984}, {0.11114693, -0.83618661}}},
-    {"E2", &Form::mnuE2_Click, "Equation 2", "Eqn(2)  ", {"1.14", "-0.4", "-0.96", "0.35"},
+    {"E2", "mnuE2", "Equation 2", "Eqn(2)  ", {"1.14", "-0.4", "-0.96", "0.35"},
      "Eqn(2)    a = 1.14  b = -0.4  c = -0.96  d = 0.35", 500, 2,
      {{0.4, 1.14}, {1.3, 0.74}, {1.26, -0.16}}},
-    {"E3", &Form::mnuE3_Click, "Equation 3", "Eqn(3)  ",
+    {"E3", "mnuE3", "Equation 3", "Eqn(3)  ",
      {"-3.8117", "-0.6155", "-0.7767", "6.7932"},
      "Eqn(3)    a = -3.8117  b = -0.6155  c = -0.7767  d = 6.7932", 500, 2,
      {{0.6155, -3.8117}, {-3.4328597, -4.4272}, {-3.8117, -0.37884025}}},
-    {"E4", &Form::mnuE4_Click, "Equation 4", "Eqn(4)  ", {"1.7115", "-1.4485", "-0.4692", "0.2699"},
+    {"E4", "mnuE4", "Equation 4", "Eqn(4)  ", {"1.7115", "-1.4485", "-0.4692", "0.2699"},
      "Eqn(4)    a = 1.7115  b = -1.4485  c = -0.4692  d = 0.2699", 500, 2,
      {{1, 1}, {2, 0.70796001}, {2.41592, -0.1013267}}},
-    {"E5", &Form::mnuE5_Click, "Equation 5", "Eqn(5)  ", {"-3.41", "0.65", "-0.55", "0.102"},
+    {"E5", "mnuE5", "Equation 5", "Eqn(5)  ", {"-3.41", "0.65", "-0.55", "0.102"},
      "Eqn(5)    a = -3.41  b = 0.65  c = -0.55  d = 0.102", 500, 2,
      {{-0.102, -3.41}, {-3.535205, -3.308}, {-4.2142591, 0.125205}}},
-    {"E8", &Form::mnuE8_Click, "Equation 8", "Eqn(8)  ", {"2.42", "-1.36", "-0.2", "-0.31"},
+    {"E8", "mnuE8", "Equation 8", "Eqn(8)  ", {"2.42", "-1.36", "-0.2", "-0.31"},
      "Eqn(8)    a = 2.42  b = -1.36  c = -0.2  d = -0.31", 500, 2.1,
      {{2.42, 0}, {2.42, 2.42}, {0, 3.2008969}}},
-    {"E8A", &Form::mnuE8A_Click, "Equation 8A", "Eqn(8A)  ", {"2.24", "-1.57", "-0.238", "0.489"},
+    {"E8A", "mnuE8A", "Equation 8A", "Eqn(8A)  ", {"2.24", "-1.57", "-0.238", "0.489"},
      "Eqn(8A)    a = 2.24  b = -1.57  c = -0.238  d = 0.489", 500, 2.1,
      {{2.24, 0}, {2.24, 2.24}, {0, 0.60740697}}},
-    {"E8B", &Form::mnuE8B_Click, "Equation 8B", "Eqn(8B)  ", {"0.915", "1.538", "4.574", "-0.0258"},
+    {"E8B", "mnuE8B", "Equation 8B", "Eqn(8B)  ", {"0.915", "1.538", "4.574", "-0.0258"},
      "Eqn(8B)    a = 0.915  b = 1.538  c = 4.574  d = -0.0258", 500, 2.1,
      {{0.915, 0}, {0.915, 0.915}, {0, 1.7152287}}},
 };
@@ -67,7 +67,7 @@ TEST(EquationFamily, PromptsCaptionAndFirstThreePointsFromTheOrigin)
         s.userMode();
         s.answers({m.defaults[0], m.defaults[1], m.defaults[2], m.defaults[3]});
         s.traceUntilReset(&FigureState::xNew, &FigureState::yNew, 3);
-        (s.form.*m.command)();
+        s.form.click(m.command);
 
         ASSERT_EQ(s.platform.prompts.size(), 4u);
         for (int k = 0; k < 4; ++k) {
@@ -101,7 +101,7 @@ TEST(EquationFamily, PromptsCaptionAndFirstThreePointsFromTheOrigin)
     s.userMode();
     s.answers({"0.2238", "-0.9992", "-0.8697", "-0.3373"});
     s.resetAt(1);
-    s.form.mnuE1_Click();
+    s.form.click("mnuE1");
     ASSERT_EQ(s.platform.points().size(), 2u);
     expectPointAt(s.platform.points()[0], 199.893968 + kSW / 2, 44.76 + kSH / 2);
 }
@@ -117,13 +117,13 @@ TEST(EquationFamily, Eqn4HoldsWInSinglePrecisionAndRestartsItOnEveryCall)
     s.platform.at(3, [&] {
         outerY = s.form.y;
         s.answers({"1.7115", "-1.4485", "-0.4692", "0.9"});
-        s.form.mnuE4_Click();
+        s.form.click("mnuE4");
     });
     s.platform.at(4, [&] { nestedX = s.form.xNew; });
     s.resetAt(6);  // ends the nested drawing
     s.platform.at(7, [&] { resumedX = s.form.xNew; });
     s.resetAt(8);
-    s.form.mnuE4_Click();
+    s.form.click("mnuE4");
 
     // w = 1.70796 rounded to a Single: yNew = w - 1 = 0.70796001, not 0.70796.
     EXPECT_NEAR(yNew2, 0.70796001, 1e-9);
@@ -143,7 +143,7 @@ TEST(EquationFamily, Eqn4HoldsWInSinglePrecisionAndRestartsItOnEveryCall)
         later.userMode();
         later.answers({"1", "1", "1", d});
         later.traceUntilReset(&FigureState::xNew, &FigureState::yNew, 1);
-        later.form.mnuE4_Click();
+        later.form.click("mnuE4");
         ASSERT_EQ(later.trace.size(), 1u);
         EXPECT_EQ(later.trace[0].u, 1);
         EXPECT_EQ(later.trace[0].v, 1);
@@ -162,7 +162,7 @@ TEST(EquationFamily, RandomParametersInOrderAndPassesOf10000InOneColour)
         const double d = static_cast<double>(expected.next()) - 0.5;
         Started s(seed);
         s.resetAt(1);
-        (s.form.*m.command)();
+        s.form.click(m.command);
         const NumberFormat numbers;
         EXPECT_TRUE(s.platform.prompts.empty());
         EXPECT_EQ(s.platform.captions.at(4), std::string(m.prefix) + "  a = " + numbers.text(a) +
@@ -175,7 +175,7 @@ TEST(EquationFamily, RandomParametersInOrderAndPassesOf10000InOneColour)
         run.answers({m.defaults[0], m.defaults[1], m.defaults[2], m.defaults[3]});
         const uint64_t steps = 2 * 10000 + 3;
         run.resetAt(steps);
-        (run.form.*m.command)();
+        run.form.click(m.command);
         ASSERT_EQ(run.platform.pointCount, 2 * steps);
         expectPasses(run.platform, 10000, passColours(seed, 0, 0, 3));
     }

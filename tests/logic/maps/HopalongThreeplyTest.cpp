@@ -18,11 +18,11 @@ namespace {
 
 using namespace maptest;
 
-using Command = void (Form::*)();
+using FigureItem = const char*;
 
 struct Member {
     const char* name;
-    Command command;
+    FigureItem command;
     const char* title;
     const char* prefix;
     const char* defaults[3];
@@ -34,48 +34,48 @@ struct Member {
 // Hopalong members from the origin: x = 0 has Sgn 0 (and takes Hop2's second
 // branch), so the first point is (y - root term, a) and the second (root term, a).
 const Member kHopalong[] = {
-    {"Hop1", &Form::mnuHop1_Click, "Hopalong-1", "Hopalong(1)   ", {"0.724", "-0.565", "-0.117"},
+    {"Hop1", "mnuHop1", "Hopalong-1", "Hopalong(1)   ", {"0.724", "-0.565", "-0.117"},
      "Hopalong(1)      a = 0.724   b = -0.565   c = -0.117", 200,
      {{-std::sqrt(0.117), 0.724}, {1.1669903640381938, 1.0660526275297415},
       {-0.6703912302636272, -0.4429903640381938}}},
-    {"Hop2", &Form::mnuHop2_Click, "Hopalong-2", "Hopalong(2)   ", {"-0.354", "0.192", "0.918"},
+    {"Hop2", "mnuHop2", "Hopalong-2", "Hopalong(2)   ", {"-0.354", "0.192", "0.918"},
      "Hopalong(2)      a = -0.354   b = 0.192   c = 0.918", 500,
      {{std::sqrt(0.918), -0.354}, {0.6957426578686671, -1.3121231653602787},
       {-0.28665615452532056, -1.049742657868667}}},
-    {"Hop3", &Form::mnuHop3_Click, "Hopalong-3", "Hopalong(3)   ", {"0.209", "-0.977", "0.617"},
+    {"Hop3", "mnuHop3", "Hopalong-3", "Hopalong(3)   ", {"0.209", "-0.977", "0.617"},
      "Hopalong(3)      a = 0.209   b = -0.977   c = 0.617", 200,
      {{0, 0.209}, {0.209, 0.209}, {-0.6971969984501163, 0}}},
-    {"Hop5", &Form::mnuHop5_Click, "Hopalong-4", "Hopalong(4)   ", {"0.427", "-0.912", "0.639"},
+    {"Hop5", "mnuHop5", "Hopalong-4", "Hopalong(4)   ", {"0.427", "-0.912", "0.639"},
      "Hopalong(4)      a = 0.427   b = -0.912   c = 0.639", 200,
      {{std::sqrt(0.639), 0.427}, {0.5966280507792339, -0.37237475566845374},
       {-0.28465935984532703, -0.16962805077923387}}},
-    {"Tetras", &Form::mnuHop4_Click, "Tetras", "Tetras   ", {"0.845", "0.976", "0.3"},
+    {"Tetras", "mnuHop4", "Tetras", "Tetras   ", {"0.845", "0.976", "0.3"},
      "Tetras      a = 0.845   b = 0.976   c = 0.3", 200,
      {{0, 0.845}, {0.845, 0.845}, {-0.535499300929136, 0}}},
 };
 
 // Threeply members from the origin: (0, a), (a, a), then (third, 0).
 const Member kThreeply[] = {
-    {"Threeply", &Form::mnuThreeply_Click, "3Ply", "Threeply   ",
+    {"Threeply", "mnuThreeply", "3Ply", "Threeply   ",
      {"83.0781", "-98.0297", "-33.527"},
      "Threeply      a = 83.0781   b = -98.0297   c = -33.527", 5,
      {{0, 83.0781}, {83.0781, 83.0781}, {-32.38472, 0}}},
-    {"TP2", &Form::mnu3P2_Click, "3Ply2", "Threeply-2   ", {"85.63", "-10.97", "21.11"},
+    {"TP2", "mnu3P2", "3Ply2", "Threeply-2   ", {"85.63", "-10.97", "21.11"},
      "Threeply-2      a = 85.63   b = -10.97   c = 21.11", 5,
      {{0, 85.63}, {85.63, 85.63}, {20.46322, 0}}},
-    {"TP4", &Form::mnu3P4_Click, "Starburst", "Starburst   ", {"77.85", "-61.97", "59.68"},
+    {"TP4", "mnu3P4", "Starburst", "Starburst   ", {"77.85", "-61.97", "59.68"},
      "Starburst      a = 77.85   b = -61.97   c = 59.68", 5,
      {{0, 77.85}, {77.85, 77.85}, {30.46101, 0}}},
-    {"TP5", &Form::mnu3P5_Click, "X-Ply", "X-Ply   ", {"65.74", "-3.76", "31.89"},
+    {"TP5", "mnu3P5", "X-Ply", "X-Ply   ", {"65.74", "-3.76", "31.89"},
      "X-Ply      a = 65.74   b = -3.76   c = 31.89", 5,
      {{0, 65.74}, {65.74, 65.74}, {9.789793, 0}}},
-    {"TP6", &Form::mnu3P6_Click, "3Ply3", "Threeply-3   ", {"-7.54", "-7.22", "37.2"},
+    {"TP6", "mnu3P6", "3Ply3", "Threeply-3   ", {"-7.54", "-7.22", "37.2"},
      "Threeply-3      a = -7.54   b = -7.22   c = 37.2", 5,
      {{0, -7.54}, {-7.54, -7.54}, {-40.90476, 0}}},
-    {"TP7", &Form::mnu3P7_Click, "3Ply-Sin", "Threeply-Sin   ", {"22.789", "93.2625", "36.322"},
+    {"TP7", "mnu3P7", "3Ply-Sin", "Threeply-Sin   ", {"22.789", "93.2625", "36.322"},
      "Threeply-Sin      a = 22.789   b = 93.2625   c = 36.322", 5,
      {{0, 22.789}, {22.789, 22.789}, {8.658939, 0}}},
-    {"TP8", &Form::mnu3P8_Click, "3Ply-Cos", "Threeply-Cos   ", {"43.78", "1.87", "95.75"},
+    {"TP8", "mnu3P8", "3Ply-Cos", "Threeply-Cos   ", {"43.78", "1.87", "95.75"},
      "Threeply-Cos      a = 43.78   b = 1.87   c = 95.75", 5,
      {{0, 43.78}, {43.78, 43.78}, {-95.44368, 0}}},
 };
@@ -87,7 +87,7 @@ void checkPromptsCaptionAndFirstPoints(const Member& m, const char* hint, double
     s.userMode();
     s.answers({m.defaults[0], m.defaults[1], m.defaults[2]});
     s.traceUntilReset(&FigureState::xNew, &FigureState::yNew, 3);
-    (s.form.*m.command)();
+    s.form.click(m.command);
 
     ASSERT_EQ(s.platform.prompts.size(), 3u);
     const char* names[] = {"(a)", "(b)", "(c)"};
@@ -128,7 +128,7 @@ TEST(HopalongFamily, PromptsCaptionAndFirstPointsFromTheOrigin)
     s.userMode();
     s.answers({"0.209", "-0.977", "0.617"});
     s.resetAt(1);
-    s.form.mnuHop3_Click();
+    s.form.click("mnuHop3");
     ASSERT_EQ(s.platform.points().size(), 2u);
     expectPointAt(s.platform.points()[0], kSW / 2, 41.8 + kSH / 2);
 }
@@ -141,7 +141,7 @@ TEST(ThreeplyFamily, PromptsCaptionAndFirstThreePointsFromTheOrigin)
     s.userMode();
     s.answers({"83.0781", "-98.0297", "-33.527"});
     s.resetAt(1);
-    s.form.mnuThreeply_Click();
+    s.form.click("mnuThreeply");
     ASSERT_EQ(s.platform.points().size(), 2u);
     expectPointAt(s.platform.points()[0], kSW / 2, 415.3905 + kSH / 2);
 }
@@ -168,7 +168,7 @@ TEST(ThreeplyFamily, NegativeBracketShowsAbsoluteValueAndSign)
         s.userMode();
         s.answers({"1", "0", "-5"});
         s.traceUntilReset(&FigureState::xNew, &FigureState::yNew, 3);
-        (s.form.*m.command)();
+        s.form.click(m.command);
         ASSERT_EQ(s.trace.size(), 3u);
         EXPECT_EQ(s.trace[1].u, 1);
         EXPECT_NEAR(s.trace[2].u, third[k], 1e-12);
@@ -191,7 +191,7 @@ void checkRandomParametersAndPasses(const Member& m, double scale, double offset
     }
     const uint64_t steps = 2 * 10000 + 3;
     s.resetAt(steps);
-    (s.form.*m.command)();
+    s.form.click(m.command);
     EXPECT_TRUE(s.platform.prompts.empty());
     const NumberFormat numbers;
     const std::string caption = std::string(m.prefix) + "   a = " + numbers.text(values[0]) +
@@ -227,23 +227,23 @@ TEST(MapFigures, RunawayAndDividingOrbitsRunUntilReset)
     };
     struct Row {
         const char* name;
-        Command command;
+        FigureItem command;
         std::vector<const char*> answers;
         std::function<void(const std::vector<Traced>&)> check;
         size_t maxPoints;  // points that can still be placed
     };
     const Row rows[] = {
-        {"Hop1 a = 1e300", &Form::mnuHop1_Click, {"1e300", "-0.565", "-0.117"}, diverges, 10},
-        {"Starburst huge", &Form::mnu3P4_Click, {"1e300", "1e300", "1e300"}, diverges, 10},
-        {"Creature a = 1e300", &Form::mnuCreature_Click, {"1e300", "0.28"}, diverges, 10},
+        {"Hop1 a = 1e300", "mnuHop1", {"1e300", "-0.565", "-0.117"}, diverges, 10},
+        {"Starburst huge", "mnu3P4", {"1e300", "1e300", "1e300"}, diverges, 10},
+        {"Creature a = 1e300", "mnuCreature", {"1e300", "0.28"}, diverges, 10},
         // From the origin with c = 0 the root is 0 and Sgn(0) / 0 is not a number.
-        {"Tetras 0/0", &Form::mnuHop4_Click, {"0.845", "0.976", "0"},
+        {"Tetras 0/0", "mnuHop4", {"0.845", "0.976", "0"},
          [](const std::vector<Traced>& t) {
              EXPECT_TRUE(std::isnan(t[0].u));
              EXPECT_EQ(t[0].v, 0.845);
          }, 0},
         // (0,0) -> (0,1) -> (1,1); from (1,1) b x - c = 0, so xNew = 1 - 1/0.
-        {"Tetras 1/0", &Form::mnuHop4_Click, {"1", "1", "1"},
+        {"Tetras 1/0", "mnuHop4", {"1", "1", "1"},
          [](const std::vector<Traced>& t) {
              EXPECT_EQ(t[1].u, 1);
              EXPECT_EQ(t[2].u, -INFINITY);
@@ -251,7 +251,7 @@ TEST(MapFigures, RunawayAndDividingOrbitsRunUntilReset)
              EXPECT_EQ(t[3].v, INFINITY);  // a - x with x = -infinity
          }, 2},
         // b = 0 and a step from y = 0: Sgn(0) / Sqr(0) is 0/0.
-        {"Eqn 8B 0/0", &Form::mnuE8B_Click, {"0.915", "0", "4.574", "-0.0258"},
+        {"Eqn 8B 0/0", "mnuE8B", {"0.915", "0", "4.574", "-0.0258"},
          [](const std::vector<Traced>& t) {
              EXPECT_EQ(t[0].u, 0.915);
              EXPECT_TRUE(std::isnan(t[0].v));
@@ -265,7 +265,7 @@ TEST(MapFigures, RunawayAndDividingOrbitsRunUntilReset)
         for (const char* answer : row.answers)
             s.platform.answer(std::string(answer));
         s.traceUntilReset(&FigureState::xNew, &FigureState::yNew, 3000);
-        (s.form.*row.command)();
+        s.form.click(row.command);
         EXPECT_EQ(s.platform.doEventsCalls, 3000u);
         ASSERT_EQ(s.trace.size(), 3000u);
         row.check(s.trace);

@@ -41,7 +41,7 @@ struct Started {
     explicit Started(uint32_t seedValue = 4242) : seed(seedValue)
     {
         form.Form_Load();
-        form.rnd().reseed(seed);
+        form.rnd.reseed(seed);
         platform.budget = 200000;
     }
     void userMode() { form.randomMode = 1; }
