@@ -40,10 +40,9 @@ double countingRate(uint64_t points, int threads)
 {
     const render::RenderSettings s = henonPoster(points, threads);
     const auto start = Clock::now();
-    const render::DensityCounts counts = render::countDensity(
-        {.choice = s.choice, .framing = s.framing, .points = points, .seed = s.seed, .threads = threads});
+    const render::DensityCounter counts = render::countPicture(s);
     const double seconds = secondsSince(start);
-    if (counts.counts.empty())
+    if (counts.counts().empty())
         std::printf("(nothing counted)\n");
     return points / seconds;
 }

@@ -78,4 +78,42 @@ private:
     float xFactor_ = 0, yFactor_ = 0;
 };
 
+// The pixel under a point of the canvas of a view of its own: pixel = canvas
+// times scale plus offset, in double precision, so that deep zooms stay sharp.
+struct ViewGrid {
+    double xScale = 0, xOffset = 0, yScale = 0, yOffset = 0;
+    double width = 0, height = 0;
+
+    bool locate(double X, double Y, int& ix, int& iy) const
+    {
+        const double px = X * xScale + xOffset;
+        const double py = Y * yScale + yOffset;
+        if (!(px >= 0 && py >= 0 && px < width && py < height))
+            return false;
+        ix = static_cast<int>(px);
+        iy = static_cast<int>(py);
+        return true;
+    }
+};
+
+// Where a figure's point lands on a picture: as the window places it (the
+// canvas point formed as Singles, on a grid of the window's framing), or on a
+// view of its own.
+struct PixelMapping {
+    CanvasMap canvas;
+    CanvasOrigin origin;
+    bool windowFraming = true;
+    PixelGrid grid;  // the window's framing
+    ViewGrid view;   // a view: the canvas point in double precision
+
+    __attribute__((always_inline)) bool locate(double u, double v, int& ix, int& iy) const
+    {
+        if (windowFraming) {
+            float X, Y;
+            return canvasPoint(u, v, canvas, origin, X, Y) && grid.locate(X, Y, ix, iy);
+        }
+        return view.locate(u * canvas.kx + origin.x, v * canvas.ky + origin.y, ix, iy);
+    }
+};
+
 }  // namespace quillon

@@ -10,7 +10,8 @@
 namespace quillon {
 
 class Form;
-struct HitCounter;
+struct CountLane;
+struct HitGrid;
 
 // One parameter of a figure: the field it fills, its prompt and default, its
 // random range and the caption label that shows it.
@@ -100,8 +101,8 @@ struct MapFigure {
     double timeStep = 0;
 
     // The row's drawing with its points counted instead of drawn, compiled with
-    // the row's own step inside (see countedRow).
-    void (*countHits)(Orbit&, HitCounter&) = nullptr;
+    // the row's own step inside, for several orbits side by side (see countedRow).
+    void (*countLanes)(CountLane* lanes, int laneCount, const HitGrid& grid, uint64_t points, bool count) = nullptr;
 };
 
 // A row of a figure family with its menu item, which the family's shape

@@ -83,39 +83,39 @@ TEST(VideoFrames, BifurcationFramesShowTheirShareOfTheColumns)
 
 TEST(VideoFrames, DensityFramesOnlyAddHitsAndDoNotDependOnTheThreads)
 {
-    for (const char* figure : {"Henon", "Lorenz Orbits (XY)", "BIFURCATION"}) {
-        SCOPED_TRACE(figure);
-        std::vector<uint32_t> finals[2];
-        for (const int threads : {1, 3}) {
-            DensityRequest request{.choice = chooseFigure(figure, {}),
-                                   .framing = kSmall,
-                                   .points = 400'000,
-                                   .seed = 5,
-                                   .threads = threads,
-                                   .frames = 6};
-            DensityCounts counts;
-            std::vector<uint32_t> before(static_cast<size_t>(kSmall.width) * kSmall.height);
-            std::vector<std::vector<uint32_t>> hitsOfFrame;
-            for (uint64_t k = 0; k < request.frames; ++k) {
-                request.frame = k;
-                counts = countDensity(request, {}, std::move(counts));
-                ASSERT_EQ(counts.counts.size(), before.size());
-                std::vector<uint32_t> added(before.size());
-                for (size_t p = 0; p < before.size(); ++p) {
-                    ASSERT_GE(counts.counts[p], before[p]);
-                    added[p] = counts.counts[p] - before[p];
-                    before[p] = counts.counts[p];
+    constexpr uint64_t kPoints = 400'000, kFrames = 6;
+    for (const int plan : {kFixedPlan, kGrowingPlan})
+        for (const char* figure : {"Henon", "Lorenz Orbits (XY)", "BIFURCATION"}) {
+            SCOPED_TRACE(std::string(figure) + " plan " + std::to_string(plan));
+            std::vector<uint32_t> finals[2];
+            for (const int threads : {1, 3}) {
+                DensityCounter counter(
+                    {.choice = chooseFigure(figure, {}), .framing = kSmall, .seed = 5, .threads = threads, .plan = plan});
+                std::vector<uint32_t> before(static_cast<size_t>(kSmall.width) * kSmall.height);
+                std::vector<std::vector<uint32_t>> hitsOfFrame;
+                for (uint64_t k = 0; k < kFrames; ++k) {
+                    if (plan == kFixedPlan)
+                        counter.countFixedPlan(kPoints, kFrames, k);
+                    else
+                        counter.countTo(shareOf(k + 1, kPoints, kFrames));
+                    const HitCounts& counts = counter.counts();
+                    ASSERT_EQ(counts.size(), before.size());
+                    std::vector<uint32_t> added(before.size());
+                    for (size_t p = 0; p < before.size(); ++p) {
+                        ASSERT_GE(counts[p], before[p]);
+                        added[p] = counts[p] - before[p];
+                        before[p] = counts[p];
+                    }
+                    EXPECT_GT(std::accumulate(added.begin(), added.end(), uint64_t{0}), 0u) << "frame " << k;
+                    hitsOfFrame.push_back(added);
                 }
-                EXPECT_GT(std::accumulate(added.begin(), added.end(), uint64_t{0}), 0u) << "frame " << k;
-                hitsOfFrame.push_back(added);
+                // Every frame has points of its own.
+                EXPECT_NE(hitsOfFrame[1], hitsOfFrame[2]);
+                EXPECT_LE(std::accumulate(before.begin(), before.end(), uint64_t{0}), kPoints);
+                finals[threads == 1 ? 0 : 1] = before;
             }
-            // Every frame has orbits of its own.
-            EXPECT_NE(hitsOfFrame[1], hitsOfFrame[2]);
-            EXPECT_LE(std::accumulate(before.begin(), before.end(), uint64_t{0}), request.points);
-            finals[threads == 1 ? 0 : 1] = before;
+            EXPECT_EQ(finals[0], finals[1]);
         }
-        EXPECT_EQ(finals[0], finals[1]);
-    }
 }
 
 TEST(VideoText, KeepsThePicturesFactsAndTheVideosOwn)

@@ -181,20 +181,19 @@ void measurePicture(OrbitStats& stats, const RenderSettings& s)
 {
     const uint64_t pixels = static_cast<uint64_t>(s.framing.width) * s.framing.height;
     stats.picturePoints = std::max<uint64_t>(1'000'000, 4 * pixels);
-    const DensityCounts counts = countDensity({.choice = s.choice,
-                                               .framing = s.framing,
-                                               .supersampling = 1,
-                                               .points = stats.picturePoints,
-                                               .seed = s.seed,
-                                               .threads = s.threads});
-    std::vector<bool> lit(counts.counts.size());
+    RenderSettings counted = s;
+    counted.supersampling = 1;
+    counted.points = stats.picturePoints;
+    const DensityCounter counter = countPicture(counted);
+    const HitCounts& counts = counter.counts();
+    std::vector<bool> lit(counts.size());
     uint64_t litPixels = 0;
     for (size_t k = 0; k < lit.size(); ++k) {
-        lit[k] = counts.counts[k] != 0;
+        lit[k] = counts[k] != 0;
         litPixels += lit[k];
     }
     stats.litFraction = pixels ? static_cast<double>(litPixels) / static_cast<double>(pixels) : 0;
-    stats.box = boxDimension(lit, counts.width, counts.height);
+    stats.box = boxDimension(lit, counter.width(), counter.height());
 }
 
 OrbitStats orbitStats(const RenderSettings& settings, const StatsOptions& options)

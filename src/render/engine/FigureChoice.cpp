@@ -48,12 +48,11 @@ std::vector<RenderFigure> buildFigures()
 {
     std::vector<RenderFigure> out;
     for (const CatalogFigure& c : figureCatalog()) {
-        RenderFigure f;
+        RenderFigure f = RenderFigure::ofMap(*c.figure);
         f.name = plainCaption(c.entry->caption);
         f.item = c.item;
         f.menu = plainCaption(menuEntry(c.entry->parent)->caption);
         f.captionPrefix = c.figure->captionPrefix;
-        f.row = c.figure;
         f.inSlideShow = c.inSlideShow;
         for (int k = 0; k < c.figure->parameterCount; ++k) {
             const FigureParameter& p = c.figure->parameters[k];
@@ -67,7 +66,7 @@ std::vector<RenderFigure> buildFigures()
         f.aliases = {f.item.substr(3), trimmed(f.captionPrefix), c.figure->promptTitle};
         out.push_back(std::move(f));
     }
-    RenderFigure bif;
+    RenderFigure bif = RenderFigure::sweep();
     bif.name = plainCaption(menuEntry("mnuBIF")->caption);
     bif.item = "mnuBIF";
     bif.menu = plainCaption(menuEntry("mnuSpecial")->caption);
@@ -121,6 +120,29 @@ std::optional<double> numberIn(std::string_view text)
 }
 
 }  // namespace
+
+const MapFigure& RenderFigure::map() const
+{
+    if (!row_)
+        throw UsageError("the bifurcation diagram is a sweep of the logistic map, not a map figure with "
+                         "passes, random parameters or one orbit to follow");
+    return *row_;
+}
+
+RenderFigure RenderFigure::ofMap(const MapFigure& row)
+{
+    RenderFigure figure;
+    figure.kind = FigureKind::Map;
+    figure.row_ = &row;
+    return figure;
+}
+
+RenderFigure RenderFigure::sweep()
+{
+    RenderFigure figure;
+    figure.kind = FigureKind::Sweep;
+    return figure;
+}
 
 const std::vector<RenderFigure>& renderFigures()
 {
@@ -202,15 +224,16 @@ FigureChoice parseCaption(std::string_view text)
     }
     // Each label in order, then the number up to the next label or the end.
     size_t pos = nameLength;
-    const auto& parameters = figure->row->parameters;
-    for (int k = 0; k < figure->row->parameterCount; ++k) {
+    const MapFigure& row = figure->map();
+    const auto& parameters = row.parameters;
+    for (int k = 0; k < row.parameterCount; ++k) {
         const std::string label = trimmed(parameters[k].label);
         const size_t at = caption.find(label, pos);
         if (at == std::string::npos || trimmed(caption.substr(pos, at - pos)) != "")
             throw UsageError("the caption \"" + caption + "\" lacks \"" + label + "\"");
         pos = at + label.size();
         size_t end = caption.size();
-        if (k + 1 < figure->row->parameterCount) {
+        if (k + 1 < row.parameterCount) {
             end = caption.find(trimmed(parameters[k + 1].label), pos);
             if (end == std::string::npos)
                 end = caption.size();
@@ -247,7 +270,7 @@ void prepareForm(Form& form, HeadlessPlatform& platform, const FigureChoice& cho
         platform.setCaption(kBifurcationCaption);
         return;
     }
-    form.prepareMapCommand(*choice.figure->row);
+    form.prepareMapCommand(choice.figure->map());
 }
 
 FigureChoice drawRandom(const RenderFigure* figure, uint32_t seed)
@@ -259,7 +282,7 @@ FigureChoice drawRandom(const RenderFigure* figure, uint32_t seed)
         const auto n = static_cast<int>(Int(rnd.next() * 28.0f) + 1.0f);
         const MapFigure* picked = Form::slideTable()[static_cast<size_t>(n - 1)];
         for (const RenderFigure& f : renderFigures())
-            if (f.row == picked)
+            if (f.mapOrNull() == picked)
                 choice.figure = &f;
         choice.pickedAsSlide = true;
     }
@@ -268,7 +291,7 @@ FigureChoice drawRandom(const RenderFigure* figure, uint32_t seed)
     HeadlessPlatform platform(15360, 11520);
     Form form(platform);
     prepareForm(form, platform, choice, 0);
-    const MapFigure& row = *choice.figure->row;
+    const MapFigure& row = choice.figure->map();
     for (int k = 0; k < row.parameterCount; ++k) {
         const FigureParameter& p = row.parameters[k];
         choice.values.push_back(p.field ? form.*p.field : static_cast<double>(form.*p.singleField));

@@ -29,17 +29,32 @@ struct RenderParameter {
     bool single = false;  // a Single field: values are rounded to a Single
 };
 
+// What a figure is drawn by: a map row of the window's run protocol, or the
+// bifurcation diagram's sweep of the logistic map, a column of orbits for
+// every value of r across the picture.
+enum class FigureKind { Map, Sweep };
+
 struct RenderFigure {
     std::string name;     // the menu item without its access key: "Hopalong-2"
     std::string item;     // "mnuHop2"
     std::string menu;     // "Equations1"
     std::string captionPrefix;
-    const MapFigure* row = nullptr;  // null: the bifurcation diagram
+    FigureKind kind = FigureKind::Map;
     bool inSlideShow = false;
     std::vector<RenderParameter> parameters;
     std::vector<std::string> aliases;
 
-    bool isBifurcation() const { return row == nullptr; }
+    bool isBifurcation() const { return kind == FigureKind::Sweep; }
+    // The map row; asked of the sweep, an error that says the diagram has none.
+    const MapFigure& map() const;
+    // The map row, or null for the sweep.
+    const MapFigure* mapOrNull() const { return row_; }
+
+    static RenderFigure ofMap(const MapFigure& row);
+    static RenderFigure sweep();
+
+private:
+    const MapFigure* row_ = nullptr;
 };
 
 // Every figure in menu order; the bifurcation diagram last.

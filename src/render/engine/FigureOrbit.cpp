@@ -11,9 +11,7 @@ namespace {
 
 const MapFigure& rowOf(const FigureChoice& choice)
 {
-    if (choice.figure->isBifurcation())
-        throw UsageError("the bifurcation diagram is a sweep of many orbits, not one to follow");
-    return *choice.figure->row;
+    return choice.figure->map();
 }
 
 // The orbit as the figure's command leaves it before its drawing.

@@ -38,7 +38,9 @@ void HeadlessPlatform::clear(Surface surface)
 void HeadlessPlatform::setPoint(Surface surface, float x, float y, Rgb color)
 {
     int ix, iy;
-    if (surface == Surface::Picture && pixels_ && grid_.locate(x, y, ix, iy))
+    if (surface != Surface::Picture || !pixels_)
+        return;
+    if (view_ ? view_->locate(x, y, ix, iy) : grid_.locate(x, y, ix, iy))
         pixels_[static_cast<size_t>(iy) * width_ + ix] = color;
 }
 

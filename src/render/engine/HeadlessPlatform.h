@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/CanvasPoint.h"
@@ -24,6 +25,8 @@ public:
     // pic1 as 0xRRGGBB pixels of width x height showing the drawing area's extents.
     void setPicture(uint32_t* pixels, int width, int height);
     void setBackground(Rgb color) { background_ = color; }
+    // pic1 shows a view of its own instead of the drawing area's extents.
+    void setView(const ViewGrid& view) { view_ = view; }
 
     // The pump hook runs once every stride DoEvents calls; the hook may set the
     // stride to its next call.
@@ -77,6 +80,7 @@ private:
     uint32_t* pixels_ = nullptr;
     int width_ = 0, height_ = 0;
     PixelGrid grid_;
+    std::optional<ViewGrid> view_;
     Rgb background_ = 0;
     std::function<void()> pump_;
     struct {

@@ -9,6 +9,7 @@
 #include "render/image/OutputFile.h"
 #include "render/look/Palette.h"
 #include "render/look/Tone.h"
+#include "render/engine/FigureOrbit.h"
 #include "render/engine/UsageError.h"
 
 namespace quillon::render {
@@ -36,7 +37,7 @@ std::string versionText() { return programVersion(); }
 
 uint64_t pointsOfPasses(const FigureChoice& choice, uint64_t passes)
 {
-    const MapFigure& row = *choice.figure->row;
+    const MapFigure& row = choice.figure->map();
     return passes * static_cast<uint64_t>(row.passLength) * std::max<int>(1, row.orbits.count) *
            std::max<int>(1, row.steps.count);
 }
@@ -66,14 +67,59 @@ void checkSettings(const RenderSettings& s)
 
 ClassicRequest classicRequest(const RenderSettings& s)
 {
-    return {.choice = s.choice, .framing = s.framing, .points = s.points, .passes = s.passes, .seed = s.seed,
+    return {.choice = s.choice,
+            .framing = s.framing,
+            .view = s.view,
+            .points = s.points,
+            .passes = s.passes,
+            .seed = s.seed,
             .background = backgroundOf(s)};
 }
 
-DensityRequest densityRequest(const RenderSettings& s)
+CountRequest countRequest(const RenderSettings& s)
 {
-    return {.choice = s.choice, .framing = s.framing, .supersampling = s.supersampling, .points = s.points,
-            .seed = s.seed, .threads = s.threads};
+    return {.choice = s.choice,
+            .framing = s.framing,
+            .view = s.view,
+            .supersampling = s.supersampling,
+            .seed = s.seed,
+            .threads = s.threads,
+            .plan = s.plan};
+}
+
+DensityCounter countPicture(const RenderSettings& s, const ProgressFn& progress)
+{
+    DensityCounter counter(countRequest(s));
+    const CountControl control{.progress = progress};
+    if (s.plan == kFixedPlan)
+        counter.countFixedPlan(s.points, 1, 0, control);
+    else
+        counter.countTo(s.points, control);
+    return counter;
+}
+
+void resolveFit(RenderSettings& s)
+{
+    if (!s.fit)
+        return;
+    s.fit = false;
+    const FigurePlane plane = planeOf(s.choice, s.framing);
+    std::vector<std::pair<double, double>> points;
+    if (s.choice.figure->isBifurcation()) {
+        // The sweep covers r from its start to 4 and values from 0 to 1.
+        const float start = static_cast<float>(s.choice.values.at(0));
+        points = {{start, 0.0}, {4.0, 1.0}};
+    } else {
+        // Past the way in, the points of the orbit as the figure's step makes them.
+        constexpr int kSettle = 1000, kSample = 200'000;
+        FigureOrbit orbit(s.choice, s.seed);
+        for (int k = 0; k < kSettle + kSample && !orbit.ended(); ++k) {
+            orbit.step();
+            if (k >= kSettle)
+                points.emplace_back(orbit.u(), orbit.v());
+        }
+    }
+    s.view = fitView(points, plane, s.framing);
 }
 
 RenderResult render(const RenderSettings& s, const ProgressFn& progress)
@@ -95,12 +141,13 @@ RenderResult render(const RenderSettings& s, const ProgressFn& progress)
         }
         return result;
     }
-    const DensityCounts counts = countDensity(densityRequest(s), progress);
-    result.caption = counts.caption;
-    result.points = counts.points;
-    result.litPixels = static_cast<uint64_t>(
-        std::count_if(counts.counts.begin(), counts.counts.end(), [](uint32_t c) { return c != 0; }));
-    result.image = colourise(counts.counts.data(), s.framing.width, s.framing.height, s.supersampling,
+    const DensityCounter counter = countPicture(s, progress);
+    const HitCounts& counts = counter.counts();
+    result.caption = counter.caption();
+    result.points = s.points;
+    result.litPixels =
+        static_cast<uint64_t>(std::count_if(counts.begin(), counts.end(), [](uint32_t c) { return c != 0; }));
+    result.image = colourise(counts.data(), s.framing.width, s.framing.height, s.supersampling,
                              *toneCurveNamed(s.tone), *Palette::named(s.palette), background, s.depth);
     return result;
 }
@@ -142,8 +189,15 @@ TextChunks metadataOf(const RenderSettings& s, const std::string& caption)
         add("palette", s.palette);
         add("depth", std::to_string(s.depth));
         add("aa", std::to_string(s.supersampling));
+        // Pictures of the fixed plan (version 2.1) say nothing of their plan.
+        if (s.plan != kFixedPlan)
+            add("plan", std::to_string(s.plan));
     }
     add("background", s.background);
+    if (s.view) {
+        add("center", roundTripText(s.view->centerX) + "," + roundTripText(s.view->centerY));
+        add("zoom", roundTripText(s.view->zoom));
+    }
     return text;
 }
 
@@ -161,19 +215,25 @@ RenderSettings settingsFrom(const TextChunks& text)
             throw UsageError(std::string("the picture's text lacks quillon:") + key);
         return found->second;
     };
-    const auto whole = [&](const char* key) -> uint64_t {
+    const auto whole = [&](const char* key, double most) -> uint64_t {
         const auto value = numberFrom(need(key));
         if (!value || *value < 0 || *value != std::floor(*value))
             throw UsageError(std::string("the picture's quillon:") + key + " is not a whole number");
+        if (*value > most)
+            throw UsageError(std::string("the picture's quillon:") + key + " " + need(key) + " is more than " +
+                             roundTripText(most));
         return static_cast<uint64_t>(*value);
+    };
+    const auto number = [&](const char* key) -> double {
+        const auto value = numberFrom(need(key));
+        if (!value)
+            throw UsageError(std::string("the picture's quillon:") + key + " \"" + need(key) + "\" is not a number");
+        return *value;
     };
 
     RenderSettings s;
     const std::string& source = need("source");
-    const uint64_t seed = whole("seed");
-    if (seed > 0xFFFFFF)
-        throw UsageError("the picture's quillon:seed is out of range");
-    s.seed = static_cast<uint32_t>(seed);
+    s.seed = static_cast<uint32_t>(whole("seed", 0xFFFFFF));
     const RenderFigure* figure = findFigure(need("figure"));
     if (!figure)
         throw UsageError("the picture's figure \"" + need("figure") + "\" is unknown");
@@ -196,10 +256,16 @@ RenderSettings settingsFrom(const TextChunks& text)
         throw UsageError("the picture's quillon:style \"" + style + "\" is unknown");
     s.style = style == "classic" ? Style::Classic : Style::Density;
     if (ours.count("passes")) {
-        s.passes = whole("passes");
+        if (s.choice.figure->isBifurcation())
+            throw UsageError("the picture's quillon:passes is for a map figure: the bifurcation diagram has no "
+                             "passes");
+        s.passes = whole("passes", static_cast<double>(kMaxPoints));
         s.points = pointsOfPasses(s.choice, *s.passes);
+        if (s.points > kMaxPoints)
+            throw UsageError("the picture's quillon:passes " + need("passes") + " are more than " +
+                             roundTripText(static_cast<double>(kMaxPoints)) + " points");
     } else if (ours.count("points")) {
-        s.points = whole("points");
+        s.points = whole("points", static_cast<double>(kMaxPoints));
     } else {
         // The window's pictures do not count their points.
         s.points = s.style == Style::Classic ? kClassicPoints : kDensityPoints;
@@ -207,8 +273,11 @@ RenderSettings settingsFrom(const TextChunks& text)
     if (s.style == Style::Density) {
         s.tone = need("tone");
         s.palette = need("palette");
-        s.depth = static_cast<int>(whole("depth"));
-        s.supersampling = static_cast<int>(whole("aa"));
+        s.depth = static_cast<int>(whole("depth", 16));
+        s.supersampling = static_cast<int>(whole("aa", 4));
+        s.plan = ours.count("plan") ? static_cast<int>(whole("plan", kGrowingPlan)) : kFixedPlan;
+        if (s.plan < kFixedPlan)
+            throw UsageError("the picture's quillon:plan " + need("plan") + " is unknown");
     }
     if (ours.count("background"))
         s.background = ours["background"];
@@ -219,6 +288,16 @@ RenderSettings settingsFrom(const TextChunks& text)
     s.framing = framingFor(frame, std::nullopt, size);
     if (ours.count("scale"))
         s.scale = numberFrom(ours["scale"]).value_or(1);
+    if (ours.count("center") || ours.count("zoom")) {
+        const std::string& center = need("center");
+        const auto comma = center.find(',');
+        const auto x = numberFrom(center.substr(0, comma));
+        const auto y = comma == std::string::npos ? std::nullopt : numberFrom(center.substr(comma + 1));
+        if (!x || !y)
+            throw UsageError("the picture's quillon:center \"" + center + "\" is not X,Y");
+        s.view = View{.centerX = *x, .centerY = *y, .zoom = number("zoom")};
+        checkView(*s.view, planeOf(s.choice, s.framing), s.framing);
+    }
     return s;
 }
 

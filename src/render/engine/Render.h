@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "render/engine/Counting.h"
 #include "render/engine/Drawing.h"
 #include "render/engine/FigureChoice.h"
 #include "render/engine/Framing.h"
+#include "render/engine/View.h"
 #include "render/image/Image.h"
 #include "render/image/PngFile.h"
 
@@ -25,6 +27,9 @@ enum class Style { Classic, Density };
 inline constexpr uint64_t kClassicPoints = 20'000'000;
 inline constexpr uint64_t kDensityPoints = 100'000'000;
 
+// No picture counts more points (a billion seconds of work at a million a second).
+inline constexpr uint64_t kMaxPoints = 1'000'000'000'000'000;
+
 // Nothing larger is drawn: the memory a render may take.
 inline constexpr uint64_t kMaxBytes = 4ull << 30;
 
@@ -33,6 +38,9 @@ struct RenderSettings {
     uint32_t seed = 1;  // the pass colours' (and the orbits') when parameters are given
     Framing framing;
     double scale = 1;   // as asked, for the record
+    std::optional<View> view;  // none: the window's framing
+    bool fit = false;          // frame the orbit whole: made a view before drawing (see resolveFit)
+    int plan = kGrowingPlan;   // how a density picture's points are split into orbits
     Style style = Style::Classic;
     uint64_t points = kClassicPoints;
     std::optional<uint64_t> passes;
@@ -55,9 +63,16 @@ struct RenderResult {
 // look's names, the depth. Throws UsageError.
 void checkSettings(const RenderSettings& settings);
 
-// What drawClassic and countDensity are asked for the settings.
+// What drawClassic and the density counter are asked for the settings.
 ClassicRequest classicRequest(const RenderSettings& settings);
-DensityRequest densityRequest(const RenderSettings& settings);
+CountRequest countRequest(const RenderSettings& settings);
+
+// Settings asking to fit get the view that frames the orbit: the middle 99 %
+// of the points of the figure's orbit each way, with a margin.
+void resolveFit(RenderSettings& settings);
+
+// Counts the density picture of the settings, as its plan says.
+DensityCounter countPicture(const RenderSettings& settings, const ProgressFn& progress = {});
 
 // Draws the picture; progress is told the points done so far.
 RenderResult render(const RenderSettings& settings, const ProgressFn& progress = {});

@@ -272,20 +272,24 @@ RenderResult makeVideo(const RenderSettings& s, const VideoSettings& v, const st
         result.litPixels = static_cast<uint64_t>(std::count_if(
             last.pixels.begin(), last.pixels.end(), [&](Rgb p) { return p != request.background; }));
     } else {
-        DensityRequest request = densityRequest(s);
-        request.frames = frames;
-        DensityCounts counts;
+        // Frame k shows the first k / frames of the points: with the growing
+        // plan, the picture counted on to that many; with the fixed plan of
+        // 2.1, every frame counts orbits of its own onto the frames before.
+        DensityCounter counter(countRequest(s));
         for (uint64_t k = 0; k < frames; ++k) {
-            request.frame = k;
-            counts = countDensity(request, {}, std::move(counts));
-            const Image image = colourise(counts.counts.data(), s.framing.width, s.framing.height, s.supersampling,
-                                          *toneCurveNamed(s.tone), *Palette::named(s.palette),
+            if (s.plan == kFixedPlan)
+                counter.countFixedPlan(s.points, frames, k);
+            else
+                counter.countTo(shareOf(k + 1, s.points, frames));
+            const Image image = colourise(counter.counts().data(), s.framing.width, s.framing.height,
+                                          s.supersampling, *toneCurveNamed(s.tone), *Palette::named(s.palette),
                                           *parseColour(s.background), 8);
             std::copy(image.samples.begin(), image.samples.end(), rgb.begin());
             send();
         }
-        result.litPixels = static_cast<uint64_t>(
-            std::count_if(counts.counts.begin(), counts.counts.end(), [](uint32_t c) { return c != 0; }));
+        const HitCounts& counts = counter.counts();
+        result.litPixels =
+            static_cast<uint64_t>(std::count_if(counts.begin(), counts.end(), [](uint32_t c) { return c != 0; }));
     }
     ffmpeg.finish();
     file.commit();
