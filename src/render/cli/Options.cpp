@@ -290,6 +290,11 @@ std::unique_ptr<CLI::App> commandLine(Arguments& a)
     add.add_option("--min-lit", a.minLit, "the part of the frame an interesting figure lights; default 0.005")->type_name("F");
     add.add_option("--max-draws", a.maxDraws, "draws before giving up on a figure; default 200")->type_name("N");
     add.add_option("--steps", a.steps, "steps followed for the exponents (default 1e6 for maps, 1e7 for flows)")->type_name("N");
+    add.footer("Exit status:\n"
+               "  0  done\n"
+               "  1  failed while working: ffmpeg failed, the disk filled up, out of memory\n"
+               "  2  refused: a bad option or value, an input that cannot be read, no ffmpeg\n"
+               "  3  nothing of the figure fell inside the frame, or nothing interesting found");
     // A seed is optional, so only the option's count tells that --random was given.
     add.final_callback([&a, random] { a.random = random->count() > 0; });
     return app;

@@ -1,6 +1,6 @@
 // The quillon-render command line: its option table, and the rules that turn
 // the options given into what the program does. Every refusal is a UsageError
-// of one line that names the option, found before anything is drawn.
+// of one line (naming the option at fault), found before anything is drawn.
 #pragma once
 
 #include <cstdint>
@@ -20,8 +20,9 @@ class App;
 namespace quillon::render {
 
 // The exit statuses.
-inline constexpr int kExitUsage = 2;          // refused: options, values, inputs, no ffmpeg
-inline constexpr int kExitNothingDrawn = 3;   // nothing inside the frame, or nothing found
+inline constexpr int kExitFailed = 1;        // a run that failed while working
+inline constexpr int kExitUsage = 2;         // refused: options, values, inputs, no ffmpeg
+inline constexpr int kExitNothingDrawn = 3;  // nothing inside the frame, or nothing found
 
 // The command line as given; empty texts are options not given.
 struct Arguments {

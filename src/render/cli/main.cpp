@@ -2,13 +2,20 @@
 // window. See --help, and the manual page quillon-render(1).
 #include <CLI/CLI.hpp>
 
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
 #include <iostream>
+#include <new>
+#include <string>
 
 #include "render/cli/Options.h"
 #include "render/cli/Progress.h"
 #include "render/engine/FigureChoice.h"
 #include "render/engine/Render.h"
 #include "render/engine/UsageError.h"
+#include "render/image/OutputFile.h"
 #include "render/look/Palette.h"
 #include "render/video/Video.h"
 
@@ -58,6 +65,32 @@ int run(const Arguments& a)
     return status;
 }
 
+// An exception a drawing thread did not catch, or one met while threads were
+// still drawing, ends here rather than in an abort: the partial files go and
+// the status is that of a failed run.
+[[noreturn]] void onTerminate()
+{
+    OutputFile::removePending();
+    std::string what = "stopped by an unexpected failure";
+    if (const std::exception_ptr failure = std::current_exception()) {
+        try {
+            std::rethrow_exception(failure);
+        } catch (const std::bad_alloc&) {
+            what = "out of memory";
+        } catch (const std::exception& e) {
+            what = e.what();
+        } catch (...) {
+        }
+    }
+    std::fprintf(stderr, "quillon-render: %s\n", what.c_str());
+    std::_Exit(kExitFailed);
+}
+
+// Caught rather than left to kill the program with its file half written: the
+// write then fails (EFBIG), and the failure is told and cleaned up. A program
+// started from here gets the default action back.
+void onFileSizeLimit(int) {}
+
 void tell(const char* what) { std::cerr << "quillon-render: " << what << '\n'; }
 
 }  // namespace
@@ -76,13 +109,18 @@ int main(int argc, char** argv)
         std::cerr << "quillon-render: " << e.what() << " (--help)\n";
         return kExitUsage;
     }
+    std::set_terminate(onTerminate);
+    std::signal(SIGXFSZ, onFileSizeLimit);
     try {
         return run(a);
     } catch (const UsageError& e) {
         tell(e.what());
         return kExitUsage;
+    } catch (const std::bad_alloc&) {
+        tell("out of memory");
+        return kExitFailed;
     } catch (const std::exception& e) {
         tell(e.what());
-        return kExitUsage;
+        return kExitFailed;
     }
 }
