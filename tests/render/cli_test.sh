@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The quillon-render command as a user runs it: bad input is refused with one
-# line and status 2 and leaves no file; a figure that draws nothing warns and
-# gives status 3; a replay makes the same bytes; density pictures do not
-# depend on the threads; caption files and random draws.
+# line and status 2 and leaves no file; a run that fails while drawing or
+# writing tells why with status 1 and leaves no file; a figure that draws
+# nothing warns and gives status 3; a replay makes the same bytes; density
+# pictures do not depend on the threads; caption files and random draws.
 #
 #   cli_test.sh path/to/quillon-render
 source "$(dirname "${BASH_SOURCE[0]}")/cli_lib.sh"
@@ -53,6 +54,26 @@ rm -f out.png
 "$render" --figure henon -o "$work/no/such/folder/out.png" -q 2> err.txt
 [[ $? -eq 2 ]] || fail "unwritable output: status not 2"
 [[ -e no ]] && fail "unwritable output: made a folder"
+
+# --- failing while working: status 1, one line, no picture (nor a partial one) ---
+while IFS='|' read -r name limit words args; do
+    [[ -z $name ]] && continue
+    if ! (ulimit $limit && "$render" --version) > /dev/null 2>&1; then
+        echo "skipped \"$name\": this build does not run under ulimit $limit" >&2
+        continue
+    fi
+    rm -f out.png .out.png.partial-*
+    # shellcheck disable=SC2086  # the table's limits and arguments are words
+    (ulimit $limit && exec "$render" $args -o out.png -q) 2> err.txt
+    status=$?
+    [[ $status -eq 1 ]] || fail "$name: status $status, not 1"
+    [[ $(wc -l < err.txt) -eq 1 ]] && grep -q "$words" err.txt || fail "$name: not told in one line: $(cat err.txt)"
+    compgen -G 'out.png' > /dev/null && fail "$name: left out.png"
+    compgen -G '.out.png.partial-*' > /dev/null && fail "$name: left a partial file"
+done <<'TABLE'
+the disk fills|-f 16|File too large|--figure scorpion --style density --size 640x480 --points 1e6 --palette passes
+out of memory|-v 400000|out of memory|--figure henon --style density --size 12000x12000 --points 1000 -j 1
+TABLE
 
 # --- nothing inside the frame: the picture is written, a warning, status 3 ---
 "$render" --figure gingerbread --param x=1e6 --param y=0 --points 1000 -o empty.png -q 2> err.txt

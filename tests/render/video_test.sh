@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # quillon-render --video as a user runs it: what ffprobe finds in the file, the
 # last frame against the classic picture of the same points, a replay that
-# decodes to the same frames, WebM, the title, and the refusals and failures
-# (status 2, no file left behind, ffmpeg's own words told).
+# decodes to the same frames, WebM, the title, the refusals (status 2) and the
+# failures while encoding (status 1, ffmpeg's own words told), neither leaving
+# a file behind.
 #
 #   video_test.sh path/to/quillon-render
 set -uo pipefail
@@ -109,7 +110,7 @@ unwritable folder||--video $work/no/such/folder/out.mp4
 seconds without a video||-o out.png --seconds 2
 TABLE
 
-# --- ffmpeg failing after it started: its words, status 2, no file ---
+# --- ffmpeg failing after it started: its words, status 1, no file ---
 printf '#!/bin/sh\necho "fake ffmpeg: no encoder here" >&2\nexit 1\n' > "$fake/ffmpeg"
 printf '#!/bin/sh\nhead -c 1000 > /dev/null\necho "fake ffmpeg: had enough" >&2\n' > "$fake/quitter"
 chmod +x "$fake/ffmpeg" "$fake/quitter"
@@ -118,7 +119,7 @@ while IFS='|' read -r name setup words; do
     rm -f out.mp4 .out.mp4.*
     (eval "$setup"; exec "$render" --figure henon --points 100000 --size 320x240 --video out.mp4 -q) 2> err.txt
     status=$?
-    [[ $status -eq 2 ]] || fail "$name: status $status, not 2"
+    [[ $status -eq 1 ]] || fail "$name: status $status, not 1"
     grep -q "$words" err.txt || fail "$name: ffmpeg's words not told: $(cat err.txt)"
     compgen -G 'out.mp4' > /dev/null && fail "$name: left a video"
     compgen -G '.out.mp4.*' > /dev/null && fail "$name: left a partial file"

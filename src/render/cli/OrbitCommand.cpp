@@ -50,8 +50,6 @@ std::string againText(const Candidate& c, const RenderFigure* figure)
 
 int runStats(const OrbitCommand& c)
 {
-    if (!c.output.empty() && c.choices.size() > 1)
-        throw UsageError("--stats of several captions draws no pictures; leave out -o");
     for (size_t k = 0; k < c.choices.size(); ++k) {
         const RenderSettings s = c.settingsFor(c.choices[k]);
         const OrbitStats stats = orbitStats(s, c.options);

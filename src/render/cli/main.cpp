@@ -2,338 +2,26 @@
 // window. See --help, and the manual page quillon-render(1).
 #include <CLI/CLI.hpp>
 
-#include <unistd.h>
-
-#include <chrono>
-#include <cmath>
-#include <cstring>
+#include <csignal>
 #include <cstdio>
-#include <ctime>
-#include <filesystem>
-#include <fstream>
+#include <cstdlib>
+#include <exception>
 #include <iostream>
-#include <thread>
+#include <new>
+#include <string>
 
+#include "render/cli/Options.h"
 #include "render/cli/Progress.h"
 #include "render/engine/FigureChoice.h"
-#include "render/cli/OrbitCommand.h"
-#include "render/look/Palette.h"
 #include "render/engine/Render.h"
 #include "render/engine/UsageError.h"
+#include "render/image/OutputFile.h"
+#include "render/look/Palette.h"
 #include "render/video/Video.h"
 
 namespace {
 
 using namespace quillon::render;
-namespace fs = std::filesystem;
-
-constexpr int kExitUsage = 2;
-constexpr int kExitNothingDrawn = 3;
-
-// The command line as given; empty texts are options not given.
-struct Arguments {
-    std::string figure;
-    std::vector<std::string> params;
-    std::string caption;
-    std::string from;
-    int line = 0;
-    bool all = false;
-    CLI::Option* random = nullptr;
-    std::string randomSeed;
-    std::string replay;
-    std::string output;
-    std::string frame, size;
-    std::string scale;
-    std::string style;
-    std::string points, passes;
-    std::string seed;
-    std::string tone, palette, background;
-    int depth = 0;
-    int supersampling = 0;
-    int threads = 0;
-    std::string video, seconds, fps;
-    bool title = false, noTitle = false;
-    bool quiet = false;
-    bool list = false;
-    bool listPalettes = false;
-    // The orbit modes.
-    bool stats = false, json = false, interesting = false;
-    std::string search, survey;
-    std::string minExponent, minLit, maxDraws, steps;
-};
-
-uint64_t countFrom(const std::string& text, const char* option)
-{
-    const auto value = numberFrom(text);
-    if (!value || *value != std::floor(*value))
-        throw UsageError(std::string(option) + " \"" + text + "\" is not a whole number");
-    if (*value <= 0)
-        throw UsageError(std::string(option) + " " + text + " is not above 0");
-    if (*value > 1e15)
-        throw UsageError(std::string(option) + " " + text + " is more than 10^15");
-    return static_cast<uint64_t>(*value);
-}
-
-uint32_t seedFrom(const std::string& text, const char* option)
-{
-    const auto value = numberFrom(text);
-    if (!value || *value != std::floor(*value) || *value < 0 || *value > 16777215)
-        throw UsageError(std::string(option) + " \"" + text +
-                         "\" is not a seed (a whole number from 0 to 16777215)");
-    return static_cast<uint32_t>(*value);
-}
-
-// --threads, or every core.
-int threadsFor(const Arguments& a)
-{
-    return a.threads > 0 ? a.threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-}
-
-uint32_t clockSeed()
-{
-    const auto now = std::chrono::system_clock::now().time_since_epoch();
-    return static_cast<uint32_t>((std::chrono::duration_cast<std::chrono::microseconds>(now).count() ^
-                                  (static_cast<uint64_t>(::getpid()) << 7)) &
-                                 0xFFFFFF);
-}
-
-std::optional<Size> sizeOption(const std::string& text, const char* option)
-{
-    if (text.empty())
-        return std::nullopt;
-    const auto size = sizeFrom(text);
-    if (!size)
-        throw UsageError(std::string(option) + " \"" + text + "\" is not WIDTHxHEIGHT");
-    return size;
-}
-
-// The lines of a caption file that hold a caption (every Enter writes one
-// between two empty lines).
-std::vector<std::string> captionLines(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw UsageError("cannot read \"" + path + "\": " + std::strerror(errno));
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-bool blank(const std::string& text) { return text.find_first_not_of(" \t") == std::string::npos; }
-
-std::string slug(const std::string& name)
-{
-    std::string out;
-    for (const char c : name) {
-        if (std::isalnum(static_cast<unsigned char>(c)))
-            out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        else if (!out.empty() && out.back() != '-')
-            out += '-';
-    }
-    while (!out.empty() && out.back() == '-')
-        out.pop_back();
-    return out.empty() ? "figure" : out;
-}
-
-// The figures asked for: one, or every caption of a file with --all.
-std::vector<FigureChoice> choicesFrom(const Arguments& a, std::optional<uint32_t>& randomSeed)
-{
-    const int sources = !a.caption.empty() + !a.from.empty() + !a.replay.empty();
-    const bool random = a.random && a.random->count() > 0;
-    if (sources > 1 || (random && (!a.caption.empty() || !a.from.empty() || !a.replay.empty())))
-        throw UsageError("give one of --figure, --caption, --from, --random and --replay");
-    if (!a.figure.empty() && (!a.caption.empty() || !a.from.empty() || !a.replay.empty()))
-        throw UsageError("give one of --figure, --caption, --from, --random and --replay");
-    if (!a.params.empty() && a.figure.empty())
-        throw UsageError("--param needs --figure");
-    if (random && !a.params.empty())
-        throw UsageError("--random draws the parameters; --param cannot set them as well");
-    if ((a.line != 0 || a.all) && a.from.empty())
-        throw UsageError("--line and --all read a caption file given with --from");
-    if (a.line != 0 && a.all)
-        throw UsageError("--line picks one caption and --all takes every one; give one of them");
-
-    if (random) {
-        randomSeed = a.randomSeed.empty() ? clockSeed() : seedFrom(a.randomSeed, "--random");
-        const RenderFigure* figure = nullptr;
-        if (!a.figure.empty()) {
-            figure = findFigure(a.figure);
-            if (!figure)
-                throw UsageError("unknown figure \"" + a.figure + "\" (--list shows them all)");
-        }
-        return {drawRandom(figure, *randomSeed)};
-    }
-    if (!a.figure.empty())
-        return {chooseFigure(a.figure, a.params)};
-    if (!a.caption.empty())
-        return {parseCaption(a.caption)};
-    if (!a.from.empty()) {
-        const std::vector<std::string> lines = captionLines(a.from);
-        if (a.line != 0) {
-            if (a.line < 1 || static_cast<size_t>(a.line) > lines.size())
-                throw UsageError("\"" + a.from + "\" has no line " + std::to_string(a.line) + " (it has " +
-                                 std::to_string(lines.size()) + ")");
-            if (blank(lines[static_cast<size_t>(a.line - 1)]))
-                throw UsageError("line " + std::to_string(a.line) + " of \"" + a.from + "\" is empty");
-            return {parseCaption(lines[static_cast<size_t>(a.line - 1)])};
-        }
-        std::vector<FigureChoice> out;
-        for (const std::string& line : lines)
-            if (!blank(line))
-                out.push_back(parseCaption(line));
-        if (out.empty())
-            throw UsageError("\"" + a.from + "\" holds no caption");
-        if (!a.all)
-            return {out.back()};  // the caption kept last
-        return out;
-    }
-    throw UsageError("name a figure: --figure, --caption, --from, --random or --replay (--help)");
-}
-
-// The settings from the arguments, over those of a replayed picture.
-RenderSettings settingsFor(const Arguments& a, const FigureChoice& choice, const RenderSettings* replayed)
-{
-    RenderSettings s = replayed ? *replayed : RenderSettings{};
-    s.choice = replayed ? replayed->choice : choice;
-    if (!a.style.empty()) {
-        if (a.style == "classic")
-            s.style = Style::Classic;
-        else if (a.style == "density")
-            s.style = Style::Density;
-        else
-            throw UsageError("--style \"" + a.style + "\" is neither classic nor density");
-    }
-    if (!replayed || !a.style.empty())
-        s.points = s.style == Style::Classic ? kClassicPoints : kDensityPoints;
-    if (!a.points.empty() && !a.passes.empty())
-        throw UsageError("--points and --passes both set the count; give one of them");
-    if (!a.points.empty()) {
-        s.points = countFrom(a.points, "--points");
-        s.passes.reset();
-    }
-    if (!a.passes.empty()) {
-        const uint64_t passes = countFrom(a.passes, "--passes");
-        if (s.choice.figure->isBifurcation())
-            throw UsageError("the bifurcation diagram has no passes; give --points");
-        s.passes = passes;
-        s.points = pointsOfPasses(s.choice, passes);
-    }
-    if (!a.seed.empty())
-        s.seed = seedFrom(a.seed, "--seed");
-    if (choice.randomSeed && !replayed)
-        s.seed = *choice.randomSeed;
-
-    const bool framingGiven = !a.frame.empty() || !a.size.empty() || !a.scale.empty();
-    if (!replayed || framingGiven) {
-        std::optional<Size> frame = sizeOption(a.frame, "--frame");
-        if (!frame && replayed)
-            frame = Size{replayed->framing.frameWidth, replayed->framing.frameHeight};
-        std::optional<double> scale;
-        if (!a.scale.empty()) {
-            scale = numberFrom(a.scale);
-            if (!scale)
-                throw UsageError("--scale \"" + a.scale + "\" is not a number");
-        }
-        s.framing = framingFor(frame, scale, sizeOption(a.size, "--size"));
-        s.scale = scale.value_or(1);
-    }
-    if (!a.tone.empty())
-        s.tone = a.tone;
-    if (!a.palette.empty())
-        s.palette = a.palette;
-    if (!a.background.empty())
-        s.background = a.background;
-    if (a.depth != 0)
-        s.depth = a.depth;
-    if (a.supersampling != 0)
-        s.supersampling = a.supersampling;
-    s.threads = threadsFor(a);
-    if (s.style == Style::Classic && (s.supersampling != 1 || s.depth != 8) && (a.supersampling || a.depth))
-        throw UsageError("--aa and --depth are for --style density; a classic picture is 8-bit, a point a pixel");
-    checkSettings(s);
-    return s;
-}
-
-std::string numbered(const std::string& output, size_t k, size_t count)
-{
-    if (count == 1)
-        return output;
-    const fs::path path(output);
-    char number[32];
-    std::snprintf(number, sizeof number, "-%03zu", k + 1);
-    return (path.parent_path() / (path.stem().string() + number + path.extension().string())).string();
-}
-
-uint64_t countAtMost(const std::string& text, const char* option, uint64_t most)
-{
-    const uint64_t count = countFrom(text, option);
-    if (count > most)
-        throw UsageError(std::string(option) + " " + text + " is more than " + std::to_string(most));
-    return count;
-}
-
-// --stats, --interesting, --search and --survey: what they follow and judge.
-OrbitCommand orbitCommandFor(const Arguments& a, const std::vector<FigureChoice>& choices,
-                             const std::optional<RenderSettings>& replayed)
-{
-    const bool search = !a.search.empty(), survey = !a.survey.empty();
-    if (a.interesting + search + survey > 1)
-        throw UsageError("give one of --interesting, --search and --survey");
-    if (!(a.interesting || search || survey) && (!a.minExponent.empty() || !a.minLit.empty() || !a.maxDraws.empty()))
-        throw UsageError("--min-exponent, --min-lit and --max-draws are for --interesting, --search and --survey");
-    OrbitCommand c{.stats = a.stats || a.json, .json = a.json, .quiet = a.quiet, .output = a.output};
-    if (!a.minExponent.empty()) {
-        const auto value = numberFrom(a.minExponent);
-        if (!value)
-            throw UsageError("--min-exponent \"" + a.minExponent + "\" is not a number");
-        c.interest.minExponent = *value;
-    }
-    if (!a.minLit.empty()) {
-        const auto value = numberFrom(a.minLit);
-        if (!value || *value < 0 || *value > 1)
-            throw UsageError("--min-lit \"" + a.minLit + "\" is not a part of the frame from 0 to 1");
-        c.interest.minLit = *value;
-    }
-    if (!a.maxDraws.empty())
-        c.maxDraws = countAtMost(a.maxDraws, "--max-draws", 1'000'000);
-    if (!a.steps.empty()) {
-        c.options.steps = countAtMost(a.steps, "--steps", 1'000'000'000'000);
-        if (c.options.steps < 1000)
-            throw UsageError("--steps " + a.steps + " is below 1000: too few for ten blocks of an estimate");
-    }
-    c.threads = threadsFor(a);
-    c.settingsFor = [&a, replayed](const FigureChoice& choice) {
-        return settingsFor(a, choice, replayed ? &*replayed : nullptr);
-    };
-    c.defaultOutput = [](const RenderFigure* figure) { return (figure ? slug(figure->name) : "search") + ".png"; };
-    const bool random = a.random && a.random->count() > 0;
-    if (search || survey) {
-        if (!a.caption.empty() || !a.from.empty() || !a.replay.empty() || !a.params.empty())
-            throw UsageError("--search and --survey draw at random, of --figure or of the slide show's figures");
-        c.mode = search ? OrbitCommand::Mode::Search : OrbitCommand::Mode::Survey;
-        c.count = search ? countAtMost(a.search, "--search", 1000) : countAtMost(a.survey, "--survey", 1'000'000);
-        if (!a.figure.empty() && !(c.figure = findFigure(a.figure)))
-            throw UsageError("unknown figure \"" + a.figure + "\" (--list shows them all)");
-        // A survey is a measurement: the same draws unless a seed is given.
-        c.seed = random && !a.randomSeed.empty() ? seedFrom(a.randomSeed, "--random") : search ? clockSeed() : 1;
-        if (c.figure)
-            settingsFor(a, drawRandom(c.figure, c.seed), nullptr);  // bad settings are refused before any work
-        return c;
-    }
-    c.choices = choices;
-    if (!a.interesting)
-        return c;
-    if (!random)
-        throw UsageError("--interesting draws again and again: give it --random [SEED]");
-    c.mode = OrbitCommand::Mode::Interesting;
-    c.figure = choices.front().pickedAsSlide ? nullptr : choices.front().figure;
-    c.seed = *choices.front().randomSeed;
-    return c;
-}
 
 int run(const Arguments& a)
 {
@@ -346,135 +34,93 @@ int run(const Arguments& a)
             std::cout << name << "  " << Palette::named(name)->description() << '\n';
         return 0;
     }
-    std::optional<RenderSettings> replayed;
-    std::optional<VideoSettings> replayedVideo;
-    std::vector<FigureChoice> choices;
-    std::optional<uint32_t> randomSeed;
-    if (!a.replay.empty()) {
-        if (!a.figure.empty() || !a.caption.empty() || !a.from.empty() || (a.random && a.random->count()))
-            throw UsageError("give one of --figure, --caption, --from, --random and --replay");
-        const TextChunks text = replayText(a.replay);
-        replayed = settingsFrom(text);
-        replayedVideo = videoSettingsFrom(text);
-        choices = {replayed->choice};
-    } else if (a.search.empty() && a.survey.empty()) {
-        choices = choicesFrom(a, randomSeed);
-    }
-    if (a.stats || a.json || a.interesting || !a.search.empty() || !a.survey.empty())
-        return runOrbitCommand(orbitCommandFor(a, choices, replayed));
+    const Plan plan = planFor(a);
+    if (plan.orbit)
+        return runOrbitCommand(*plan.orbit);
 
-    // A video when one is named, or again when a video is replayed to no picture.
-    if (!a.video.empty() && !a.output.empty())
-        throw UsageError("--video and --output both name the file; give one of them");
-    const bool video = !a.video.empty() || (replayedVideo && a.output.empty());
-    if (!video && (!a.seconds.empty() || !a.fps.empty() || a.title || a.noTitle))
-        throw UsageError("--seconds, --fps and --title are for --video");
-    if (a.title && a.noTitle)
-        throw UsageError("give one of --title and --no-title");
-    const VideoSettings videoSettings = videoSettingsFor(
-        a.seconds, a.fps, a.title || a.noTitle ? std::optional<bool>(a.title) : std::nullopt, replayedVideo);
-    std::string output = video ? a.video : a.output;
-    if (output.empty())
-        output = !a.from.empty() && a.all ? fs::path(a.from).stem().string() + ".png"
-                 : video                  ? slug(choices.front().figure->name) + fs::path(a.replay).extension().string()
-                                          : slug(choices.front().figure->name) + ".png";
+    const bool video = plan.video.has_value();
     int status = 0;
-    for (size_t k = 0; k < choices.size(); ++k) {
-        const RenderSettings settings = settingsFor(a, choices[k], replayed ? &*replayed : nullptr);
-        const std::string path = numbered(output, k, choices.size());
-        const std::string what = choices[k].figure->name +
-                                 (settings.style == Style::Classic ? " (classic)" : " (density)");
-        Progress progress(video ? choices[k].figure->name +
-                                      (settings.style == Style::Classic ? " (classic video)" : " (density video)")
-                                : what,
-                          video ? videoSettings.frames() : settings.points, a.quiet, video ? "frames" : "points");
+    for (const Job& job : plan.jobs) {
+        const RenderSettings& settings = job.settings;
+        const std::string& name = settings.choice.figure->name;
+        const bool classic = settings.style == Style::Classic;
+        Progress progress(video ? name + (classic ? " (classic video)" : " (density video)")
+                                : name + (classic ? " (classic)" : " (density)"),
+                          video ? plan.video->frames() : settings.points, a.quiet, video ? "frames" : "points");
         const auto told = [&](uint64_t done) { progress.reached(done); };
-        const RenderResult result = video ? makeVideo(settings, videoSettings, path, told)
-                                          : renderToFile(settings, path, told);
+        const RenderResult result = video ? makeVideo(settings, *plan.video, job.path, told)
+                                          : renderToFile(settings, job.path, told);
         progress.finish();
-        if (randomSeed)
-            std::cerr << "quillon-render: random seed " << *randomSeed << " (again: --random " << *randomSeed
-                      << ")\n";
-        if (randomSeed || choices.size() > 1 || !a.quiet)
+        if (plan.randomSeed)
+            std::cerr << "quillon-render: random seed " << *plan.randomSeed << " (again: --random "
+                      << *plan.randomSeed << ")\n";
+        if (plan.randomSeed || plan.jobs.size() > 1 || !a.quiet)
             std::cout << result.caption << '\n';
         if (result.litPixels == 0) {
-            std::cerr << "quillon-render: warning: nothing of " << choices[k].figure->name
-                      << " fell inside the frame; " << path << " is empty\n";
+            std::cerr << "quillon-render: warning: nothing of " << name << " fell inside the frame; " << job.path
+                      << " is empty\n";
             status = kExitNothingDrawn;
         }
     }
     return status;
 }
 
+// An exception a drawing thread did not catch, or one met while threads were
+// still drawing, ends here rather than in an abort: the partial files go and
+// the status is that of a failed run.
+[[noreturn]] void onTerminate()
+{
+    OutputFile::removePending();
+    std::string what = "stopped by an unexpected failure";
+    if (const std::exception_ptr failure = std::current_exception()) {
+        try {
+            std::rethrow_exception(failure);
+        } catch (const std::bad_alloc&) {
+            what = "out of memory";
+        } catch (const std::exception& e) {
+            what = e.what();
+        } catch (...) {
+        }
+    }
+    std::fprintf(stderr, "quillon-render: %s\n", what.c_str());
+    std::_Exit(kExitFailed);
+}
+
+// Caught rather than left to kill the program with its file half written: the
+// write then fails (EFBIG), and the failure is told and cleaned up. A program
+// started from here gets the default action back.
+void onFileSizeLimit(int) {}
+
+void tell(const char* what) { std::cerr << "quillon-render: " << what << '\n'; }
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    CLI::App app{"Draws a figure of QUILLON as a PNG picture or a video, without a window.\n"
-                 "Name the figure with --figure (and --param), --caption, --from, --random or --replay.",
-                 "quillon-render"};
-    app.set_version_flag("--version", "quillon-render " + versionText());
     Arguments a;
-    app.add_option("-f,--figure", a.figure, "figure by its menu name, e.g. Henon, \"Hopalong-2\", \"Eqn 8A\"")->type_name("NAME");
-    app.add_option("-p,--param", a.params, "a parameter, repeatable; labels as in the caption (a, b, Prandtl)")->type_name("LABEL=VALUE");
-    app.add_option("-c,--caption", a.caption, "a caption the program wrote, e.g. from ss_save.txt")->type_name("TEXT");
-    app.add_option("--from", a.from, "a caption file such as ss_save.txt (the last caption, or --line / --all)")->type_name("FILE");
-    app.add_option("--line", a.line, "the line of the --from file to draw")->type_name("N");
-    app.add_flag("--all", a.all, "draw every caption of the --from file into numbered files");
-    a.random = app.add_option("-r,--random", a.randomSeed,
-                              "parameters (and without --figure the figure) drawn as the random mode does, "
-                              "from SEED (0..16777215; printed when not given)")
-                   ->expected(0, 1)
-                   ->type_name("[SEED]");
-    app.add_option("--replay", a.replay, "make again a picture or video this tool (or the window's Save as .png) wrote")->type_name("FILE");
-    app.add_option("-o,--output", a.output, "the picture file (default: the figure's name .png)")->type_name("FILE");
-    app.add_option("--frame", a.frame, "the drawing area whose framing is used, WxH (default 1024x768)")->type_name("WxH");
-    app.add_option("-s,--scale", a.scale, "the frame times K is the picture's size (default 1)")->type_name("K");
-    app.add_option("--size", a.size, "the picture's size WxH (alone: framed like a drawing area 1024 wide)")->type_name("WxH");
-    app.add_option("--style", a.style, "classic (the window's picture) or density (hits per pixel)")->type_name("classic|density");
-    app.add_option("-n,--points", a.points, "points to draw (classic 2e7, density 1e8 when not given)")->type_name("N");
-    app.add_option("--passes", a.passes, "passes to draw instead of --points")->type_name("N");
-    app.add_option("--seed", a.seed, "seed of the pass colours and orbits when parameters are given (default 1)")->type_name("SEED");
-    app.add_option("--tone", a.tone, "density tone curve: log or eq (histogram-equalised); default log")->type_name("log|eq");
-    app.add_option("--palette", a.palette, "density palette (--palettes lists them); default ember")->type_name("NAME");
-    app.add_option("--background", a.background, "background colour, #rrggbb or a name; default black")->type_name("COLOUR");
-    app.add_option("--depth", a.depth, "density picture's bits per channel: 8 or 16; default 8")->type_name("8|16");
-    app.add_option("--aa", a.supersampling, "density supersampling: 1 to 4 samples a side; default 1")->type_name("N");
-    app.add_option("-j,--threads", a.threads, "threads for density and searches (default: all cores; never changes the result)")->type_name("N");
-    app.add_option("--video", a.video, "the figure growing as a video file, .mp4 (H.264) or .webm (VP9); needs ffmpeg")->type_name("FILE");
-    app.add_option("--seconds", a.seconds, "the video's length (default 20)")->type_name("S");
-    app.add_option("--fps", a.fps, "the video's frames a second (default 30)")->type_name("F");
-    app.add_flag("--title", a.title, "the caption burnt in at the bottom of the video");
-    app.add_flag("--no-title", a.noTitle, "no caption in a replayed video that had one");
-    app.add_flag("-q,--quiet", a.quiet, "no progress on stderr");
-    app.add_flag("--list", a.list, "list every figure with its parameters, defaults and random ranges");
-    app.add_flag("--palettes", a.listPalettes, "list the palettes");
-    app.add_flag("--stats", a.stats, "print the orbit's exponents, outcome and dimensions (no picture unless -o)");
-    app.add_flag("--json", a.json, "print the statistics as JSON (implies --stats)");
-    app.add_flag("--interesting", a.interesting, "with --random: draw again until the figure is bounded, chaotic and lit");
-    app.add_option("--search", a.search, "N interesting random figures, numbered, with captions and an index.html")->type_name("N");
-    app.add_option("--survey", a.survey, "N random draws of each slide-show figure (or --figure): how many are turned down")->type_name("N");
-    app.add_option("--min-exponent", a.minExponent, "the largest exponent an interesting orbit needs; default 0.01")->type_name("X");
-    app.add_option("--min-lit", a.minLit, "the part of the frame an interesting figure lights; default 0.005")->type_name("F");
-    app.add_option("--max-draws", a.maxDraws, "draws before giving up on a figure; default 200")->type_name("N");
-    app.add_option("--steps", a.steps, "steps followed for the exponents (default 1e6 for maps, 1e7 for flows)")->type_name("N");
+    const auto app = commandLine(a);
     try {
-        app.parse(argc, argv);
+        app->parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
+        return app->exit(e);
     } catch (const CLI::CallForVersion& e) {
-        return app.exit(e);
+        return app->exit(e);
     } catch (const CLI::ParseError& e) {
         std::cerr << "quillon-render: " << e.what() << " (--help)\n";
         return kExitUsage;
     }
+    std::set_terminate(onTerminate);
+    std::signal(SIGXFSZ, onFileSizeLimit);
     try {
         return run(a);
     } catch (const UsageError& e) {
-        std::cerr << "quillon-render: " << e.what() << '\n';
+        tell(e.what());
         return kExitUsage;
+    } catch (const std::bad_alloc&) {
+        tell("out of memory");
+        return kExitFailed;
     } catch (const std::exception& e) {
-        std::cerr << "quillon-render: " << e.what() << '\n';
-        return kExitUsage;
+        tell(e.what());
+        return kExitFailed;
     }
 }

@@ -1,0 +1,88 @@
+// The quillon-render command line: its option table, and the rules that turn
+// the options given into what the program does. Every refusal is a UsageError
+// of one line (naming the option at fault), found before anything is drawn.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "render/cli/OrbitCommand.h"
+#include "render/engine/Render.h"
+#include "render/video/Video.h"
+
+namespace CLI {
+class App;
+}
+
+namespace quillon::render {
+
+// The exit statuses.
+inline constexpr int kExitFailed = 1;        // a run that failed while working
+inline constexpr int kExitUsage = 2;         // refused: options, values, inputs, no ffmpeg
+inline constexpr int kExitNothingDrawn = 3;  // nothing inside the frame, or nothing found
+
+// The command line as given; empty texts are options not given.
+struct Arguments {
+    std::string figure;
+    std::vector<std::string> params;
+    std::string caption;
+    std::string from;
+    int line = 0;
+    bool all = false;
+    bool random = false;  // --random, with or without its seed
+    std::string randomSeed;
+    std::string replay;
+    std::string output;
+    std::string frame, size;
+    std::string scale;
+    std::string style;
+    std::string points, passes;
+    std::string seed;
+    std::string tone, palette, background;
+    int depth = 0;
+    int supersampling = 0;
+    int threads = 0;
+    std::string video, seconds, fps;
+    bool title = false, noTitle = false;
+    bool quiet = false;
+    bool list = false;
+    bool listPalettes = false;
+    // The orbit modes.
+    bool stats = false, json = false, interesting = false;
+    std::string search, survey;
+    std::string minExponent, minLit, maxDraws, steps;
+};
+
+// The option table, --help and --version, filling the arguments as it parses.
+std::unique_ptr<CLI::App> commandLine(Arguments& arguments);
+
+// A picture, or a video, to be made.
+struct Job {
+    RenderSettings settings;
+    std::string path;
+};
+
+// What the arguments ask for (besides --list and --palettes).
+struct Plan {
+    std::optional<OrbitCommand> orbit;   // an orbit mode; its settings refer to the arguments
+    std::vector<Job> jobs;               // otherwise the pictures, in order
+    std::optional<VideoSettings> video;  // set: the jobs are videos
+    std::optional<uint32_t> randomSeed;  // drawn by --random, to be told with the picture
+};
+
+// Reads the files named (captions, a replayed picture or video) and checks
+// every option against the others. Throws UsageError.
+Plan planFor(const Arguments& arguments);
+
+// The settings of a picture of the choice: the options over those of a
+// replayed picture, or over the defaults. Throws UsageError.
+RenderSettings settingsFor(const Arguments& arguments, const FigureChoice& choice, const RenderSettings* replayed);
+
+// Refuses an output file that could not be made: a name ending in a folder,
+// or a folder that is missing or not writable. Throws UsageError.
+void checkOutputFile(const std::string& path);
+
+}  // namespace quillon::render
