@@ -263,6 +263,9 @@ std::unique_ptr<CLI::App> commandLine(Arguments& a)
     add.add_option("--frame", a.frame, "the drawing area whose framing is used, WxH (default 1024x768)")->type_name("WxH");
     add.add_option("-s,--scale", a.scale, "the frame times K is the picture's size (default 1)")->type_name("K");
     add.add_option("--size", a.size, "the picture's size WxH (alone: framed like a drawing area 1024 wide)")->type_name("WxH");
+    add.add_option("--center", a.center, "the point of the figure at the picture's centre (default the frame's centre)")->type_name("X,Y");
+    add.add_option("--zoom", a.zoom, "how far in: 1 is the frame's framing, 2 shows half as much each way")->type_name("Z");
+    add.add_flag("--fit", a.fit, "frame the orbit itself, whole, at the picture's shape");
     add.add_option("--style", a.style, "classic (the window's picture) or density (hits per pixel)")->type_name("classic|density");
     add.add_option("-n,--points", a.points, "points to draw (classic 2e7, density 1e8 when not given)")->type_name("N");
     add.add_option("--passes", a.passes, "passes to draw instead of --points")->type_name("N");
@@ -299,6 +302,50 @@ std::unique_ptr<CLI::App> commandLine(Arguments& a)
     add.final_callback([&a, random] { a.random = random->count() > 0; });
     return app;
 }
+
+namespace {
+
+// --center, --zoom and --fit over the view of a replayed picture.
+void setView(const Arguments& a, RenderSettings& s)
+{
+    const bool viewGiven = !a.center.empty() || !a.zoom.empty();
+    if (a.fit && viewGiven)
+        throw UsageError("--fit frames the orbit itself; give it or --center and --zoom");
+    if (a.fit) {
+        s.fit = true;
+        resolveFit(s);
+        return;
+    }
+    if (!viewGiven)
+        return;
+    const FigurePlane plane = planeOf(s.choice, s.framing);
+    View view = s.view.value_or(windowView(plane, s.framing));
+    if (!a.center.empty()) {
+        const auto comma = a.center.find(',');
+        const auto x = numberFrom(a.center.substr(0, comma));
+        const auto y = comma == std::string::npos ? std::nullopt : numberFrom(a.center.substr(comma + 1));
+        if (!x || !y)
+            throw UsageError("--center \"" + a.center + "\" is not X,Y (two numbers)");
+        view.centerX = *x;
+        view.centerY = *y;
+    }
+    if (!a.zoom.empty()) {
+        const auto zoom = numberFrom(a.zoom);
+        if (!zoom)
+            throw UsageError("--zoom \"" + a.zoom + "\" is not a number");
+        if (!(*zoom > 0))
+            throw UsageError("--zoom " + a.zoom + " is not above 0");
+        view.zoom = *zoom;
+    }
+    try {
+        checkView(view, plane, s.framing);
+    } catch (const UsageError& e) {
+        throw UsageError(std::string("--center/--zoom: ") + e.what());
+    }
+    s.view = view;
+}
+
+}  // namespace
 
 RenderSettings settingsFor(const Arguments& a, const FigureChoice& choice, const RenderSettings* replayed)
 {
@@ -346,6 +393,7 @@ RenderSettings settingsFor(const Arguments& a, const FigureChoice& choice, const
         s.framing = framingFor(frame, scale, sizeOption(a.size, "--size"));
         s.scale = scale.value_or(1);
     }
+    setView(a, s);
     if (!a.tone.empty())
         s.tone = a.tone;
     if (!a.palette.empty())

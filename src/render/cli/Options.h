@@ -38,6 +38,8 @@ struct Arguments {
     std::string output;
     std::string frame, size;
     std::string scale;
+    std::string center, zoom;
+    bool fit = false;
     std::string style;
     std::string points, passes;
     std::string seed;
