@@ -27,7 +27,7 @@ render::RenderSettings henonPoster(uint64_t points, int threads)
 {
     render::RenderSettings s;
     s.choice = render::chooseFigure("Henon", {});
-    s.framing = render::framingFor(std::nullopt, 4.0, std::nullopt);
+    s.framing = {.width = kWidth, .height = kHeight};
     s.scale = 4;
     s.style = render::Style::Density;
     s.points = points;

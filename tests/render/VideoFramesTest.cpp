@@ -125,7 +125,7 @@ TEST(VideoText, KeepsThePicturesFactsAndTheVideosOwn)
     s.style = Style::Density;
     s.points = 3'000'000;
     s.seed = 99;
-    s.framing = framingFor(Size{800, 600}, std::nullopt, Size{640, 480});
+    s.framing = {.frameWidth = 800, .frameHeight = 600, .width = 640, .height = 480};
     s.palette = "ocean";
     s.tone = "eq";
     const VideoSettings video{.seconds = 2.5, .fps = 24, .title = true};

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <thread>
 
 #include "render/engine/FigureChoice.h"
@@ -303,6 +304,91 @@ std::unique_ptr<CLI::App> commandLine(Arguments& a)
     return app;
 }
 
+VideoSettings videoSettingsFor(const std::string& seconds, const std::string& fps, std::optional<bool> title,
+                               const std::optional<VideoSettings>& replayed)
+{
+    const auto number = [](const std::string& text, const char* option) {
+        const auto value = numberFrom(text);
+        if (!value)
+            throw UsageError(std::string(option) + " \"" + text + "\" is not a number");
+        return *value;
+    };
+    VideoSettings v = replayed.value_or(VideoSettings{});
+    if (!seconds.empty())
+        v.seconds = number(seconds, "--seconds");
+    if (!fps.empty())
+        v.fps = number(fps, "--fps");
+    if (title)
+        v.title = *title;
+    return v;
+}
+
+std::string inOptionTerms(const SettingError& e)
+{
+    // The settings by the options that give them, and a hint where one helps.
+    static const std::map<std::string, std::pair<std::string, std::string>> kOptions = {
+        {"figure", {"--figure", " (--list shows them all)"}},
+        {"parameter", {"--param", ""}},
+        {"frame", {"--frame", ""}},
+        {"size", {"--size", ""}},
+        {"background", {"--background", ""}},
+        {"tone", {"--tone", ""}},
+        {"palette", {"--palette", " (--palettes lists them)"}},
+        {"depth", {"--depth", ""}},
+        {"supersampling", {"--aa", ""}},
+        {"threads", {"--threads", ""}},
+        {"video", {"--video", ""}},
+        {"seconds", {"--seconds", ""}},
+        {"fps", {"--fps", ""}},
+        {"title", {"--title", ""}},
+    };
+    const auto found = kOptions.find(e.setting);
+    if (found == kOptions.end())
+        return e.what();
+    return found->second.first + " " + e.problem + found->second.second;
+}
+
+Framing framingFor(std::optional<Size> frame, std::optional<double> scale, std::optional<Size> size)
+{
+    // Sizes are checked as given, before the scale makes anything of them.
+    if (frame)
+        checkFraming({frame->width, frame->height, 1, 1});
+    if (size)
+        checkFraming({1, 1, size->width, size->height});
+    if (scale && size)
+        throw UsageError("--scale and --size both set the picture's size; give one of them");
+    if (scale && !(*scale > 0 && std::isfinite(*scale)))
+        throw UsageError("--scale " + roundTripText(*scale) + " is not above 0");
+
+    Framing f;
+    if (size && !frame) {
+        f.frameWidth = 1024;
+        f.frameHeight = std::max(1, static_cast<int>(std::lround(1024.0 * size->height / size->width)));
+        f.width = size->width;
+        f.height = size->height;
+        return f;
+    }
+    if (frame) {
+        f.frameWidth = frame->width;
+        f.frameHeight = frame->height;
+    }
+    if (size) {
+        f.width = size->width;
+        f.height = size->height;
+        return f;
+    }
+    const double k = scale.value_or(1);
+    const double w = std::round(f.frameWidth * k), h = std::round(f.frameHeight * k);
+    if (w < 1 || h < 1 || w > kMaxSide || h > kMaxSide)
+        throw UsageError("--scale " + roundTripText(k) + " makes a picture of " +
+                         roundTripText(w) + "x" + roundTripText(h) + " pixels, outside 1 to " +
+                         std::to_string(kMaxSide) + " on a side");
+    f.width = static_cast<int>(w);
+    f.height = static_cast<int>(h);
+    return f;
+}
+
+
 namespace {
 
 // --center, --zoom and --fit over the view of a replayed picture.
@@ -431,7 +517,9 @@ void checkOutputFile(const std::string& path)
         throw UsageError("cannot write in " + folder + ": " + std::strerror(problem));
 }
 
-Plan planFor(const Arguments& a)
+namespace {
+
+Plan planOf(const Arguments& a)
 {
     Plan plan;
     std::optional<RenderSettings> replayed;
@@ -478,6 +566,17 @@ Plan planFor(const Arguments& a)
         plan.jobs.push_back(std::move(job));
     }
     return plan;
+}
+
+}  // namespace
+
+Plan planFor(const Arguments& a)
+{
+    try {
+        return planOf(a);
+    } catch (const SettingError& e) {
+        throw UsageError(inOptionTerms(e));
+    }
 }
 
 }  // namespace quillon::render

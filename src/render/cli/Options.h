@@ -11,6 +11,7 @@
 
 #include "render/cli/OrbitCommand.h"
 #include "render/engine/Render.h"
+#include "render/engine/UsageError.h"
 #include "render/video/Video.h"
 
 namespace CLI {
@@ -82,6 +83,20 @@ Plan planFor(const Arguments& arguments);
 // The settings of a picture of the choice: the options over those of a
 // replayed picture, or over the defaults. Throws UsageError.
 RenderSettings settingsFor(const Arguments& arguments, const FigureChoice& choice, const RenderSettings* replayed);
+
+// --frame, --scale and --size together: the frame alone (default 1024x768) at
+// the scale (default 1); or the size alone, framed like a drawing area 1024
+// pixels wide of the same shape; or the frame shown at the size. Throws
+// UsageError for sizes below 1, a scale at or below 0, or a scale with a size.
+Framing framingFor(std::optional<Size> frame, std::optional<double> scale, std::optional<Size> size);
+
+// --seconds, --fps and --title or --no-title over the settings of a replayed
+// video. Throws UsageError.
+VideoSettings videoSettingsFor(const std::string& seconds, const std::string& fps, std::optional<bool> title,
+                               const std::optional<VideoSettings>& replayed);
+
+// A setting refused by the renderer, told by the option that gives it.
+std::string inOptionTerms(const SettingError& error);
 
 // Refuses an output file that could not be made: a name ending in a folder,
 // or a folder that is missing or not writable. Throws UsageError.

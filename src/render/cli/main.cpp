@@ -113,6 +113,9 @@ int main(int argc, char** argv)
     std::signal(SIGXFSZ, onFileSizeLimit);
     try {
         return run(a);
+    } catch (const SettingError& e) {
+        tell(inOptionTerms(e).c_str());
+        return kExitUsage;
     } catch (const UsageError& e) {
         tell(e.what());
         return kExitUsage;

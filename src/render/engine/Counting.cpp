@@ -222,7 +222,7 @@ public:
             std::rethrow_exception(failure_);
         if (control_.progress)
             control_.progress(done_.load());
-        return !stopped_;
+        return !interrupted_;
     }
 
 private:
@@ -394,6 +394,8 @@ private:
             }
         }
         // Stopped part way: every lane keeps its place.
+        if (count > 0 || next_.load() < segments_.size())
+            interrupted_ = true;
         for (int l = 0; l < count; ++l)
             keep(slots[l], lanes[l]);
         flush(local, inLocal, true);
@@ -422,7 +424,8 @@ private:
     const size_t pixels_;
     std::atomic<size_t> next_{0};
     std::atomic<uint64_t> done_{0};
-    std::atomic<bool> stopped_{false};
+    std::atomic<bool> stopped_{false};      // a thread failed
+    std::atomic<bool> interrupted_{false};  // a thread stopped with work left
     std::atomic<uint64_t> snapshotEpoch_{0};
     std::exception_ptr failure_;
     std::mutex failing_, merging_, suspending_;

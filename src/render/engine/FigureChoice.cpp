@@ -167,7 +167,7 @@ FigureChoice chooseFigure(std::string_view name, const std::vector<std::string>&
 {
     const RenderFigure* figure = findFigure(name);
     if (!figure)
-        throw UsageError("unknown figure \"" + std::string(name) + "\" (--list shows them all)");
+        throw SettingError("figure", "\"" + std::string(name) + "\" is unknown");
     FigureChoice choice{.figure = figure};
     for (const RenderParameter& p : figure->parameters)
         choice.values.push_back(valueFor(p, p.defaultValue));
@@ -175,7 +175,7 @@ FigureChoice chooseFigure(std::string_view name, const std::vector<std::string>&
     for (const std::string& setting : settings) {
         const auto equals = setting.find('=');
         if (equals == std::string::npos)
-            throw UsageError("--param \"" + setting + "\" is not LABEL=VALUE");
+            throw SettingError("parameter", "\"" + setting + "\" is not LABEL=VALUE");
         const std::string label = trimmed(std::string_view(setting).substr(0, equals));
         const std::string text = trimmed(std::string_view(setting).substr(equals + 1));
         size_t k = 0;

@@ -26,11 +26,9 @@ struct Size {
 std::optional<Size> sizeFrom(std::string_view text);
 std::string sizeText(int width, int height);
 
-// --frame, --scale and --size together: the frame alone (default 1024x768) at
-// the scale (default 1); or the size alone, framed like a drawing area 1024
-// pixels wide of the same shape; or the frame shown at the size. Throws
-// UsageError for sizes below 1, a scale at or below 0, or a scale with a size.
-Framing framingFor(std::optional<Size> frame, std::optional<double> scale, std::optional<Size> size);
+// Refuses an empty frame or picture, or one larger than kMaxSide on a side.
+// Throws SettingError ("frame", "size").
+void checkFraming(const Framing& framing);
 
 // Pictures larger than this on a side are refused.
 inline constexpr int kMaxSide = 65535;

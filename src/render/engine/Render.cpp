@@ -27,7 +27,7 @@ Rgb backgroundOf(const RenderSettings& s)
 {
     const auto colour = parseColour(s.background);
     if (!colour)
-        throw UsageError("--background \"" + s.background + "\" is not a colour (#rrggbb or a name)");
+        throw SettingError("background", "\"" + s.background + "\" is not a colour (#rrggbb or a name)");
     return *colour;
 }
 
@@ -45,16 +45,16 @@ uint64_t pointsOfPasses(const FigureChoice& choice, uint64_t passes)
 void checkSettings(const RenderSettings& s)
 {
     if (!toneCurveNamed(s.tone))
-        throw UsageError("--tone \"" + s.tone + "\" is neither log nor eq");
+        throw SettingError("tone", "\"" + s.tone + "\" is neither log nor eq");
     if (!Palette::named(s.palette))
-        throw UsageError("unknown palette \"" + s.palette + "\" (--palettes lists them)");
+        throw SettingError("palette", "\"" + s.palette + "\" is unknown");
     backgroundOf(s);
     if (s.depth != 8 && s.depth != 16)
-        throw UsageError("--depth " + std::to_string(s.depth) + " is neither 8 nor 16");
+        throw SettingError("depth", std::to_string(s.depth) + " is neither 8 nor 16");
     if (s.supersampling < 1 || s.supersampling > 4)
-        throw UsageError("--aa " + std::to_string(s.supersampling) + " is outside 1 to 4");
+        throw SettingError("supersampling", std::to_string(s.supersampling) + " is outside 1 to 4");
     if (s.threads < 1 || s.threads > 1024)
-        throw UsageError("--threads " + std::to_string(s.threads) + " is outside 1 to 1024");
+        throw SettingError("threads", std::to_string(s.threads) + " is outside 1 to 1024");
     const uint64_t pixels = static_cast<uint64_t>(s.framing.width) * s.framing.height;
     const uint64_t bytes = s.style == Style::Classic ? pixels * (4 + 6)
                                                      : densityBytes(s.framing, s.supersampling, s.threads);
@@ -201,7 +201,9 @@ TextChunks metadataOf(const RenderSettings& s, const std::string& caption)
     return text;
 }
 
-RenderSettings settingsFrom(const TextChunks& text)
+namespace {
+
+RenderSettings settingsOfText(const TextChunks& text)
 {
     std::map<std::string, std::string> ours;
     for (const auto& [key, value] : text)
@@ -285,7 +287,9 @@ RenderSettings settingsFrom(const TextChunks& text)
     const auto size = sizeFrom(need("size"));
     if (!frame || !size)
         throw UsageError("the picture's quillon:frame or quillon:size is not WIDTHxHEIGHT");
-    s.framing = framingFor(frame, std::nullopt, size);
+    s.framing = {.frameWidth = frame->width, .frameHeight = frame->height, .width = size->width,
+                 .height = size->height};
+    checkFraming(s.framing);
     if (ours.count("scale"))
         s.scale = numberFrom(ours["scale"]).value_or(1);
     if (ours.count("center") || ours.count("zoom")) {
@@ -296,9 +300,29 @@ RenderSettings settingsFrom(const TextChunks& text)
         if (!x || !y)
             throw UsageError("the picture's quillon:center \"" + center + "\" is not X,Y");
         s.view = View{.centerX = *x, .centerY = *y, .zoom = number("zoom")};
-        checkView(*s.view, planeOf(s.choice, s.framing), s.framing);
+        try {
+            checkView(*s.view, planeOf(s.choice, s.framing), s.framing);
+        } catch (const UsageError& e) {
+            throw UsageError(std::string("the picture's quillon:center and quillon:zoom: ") + e.what());
+        }
     }
+    checkSettings(s);
     return s;
+}
+
+}  // namespace
+
+RenderSettings settingsFrom(const TextChunks& text)
+{
+    // A setting that cannot be is told by the picture's key that holds it.
+    static const std::map<std::string, std::string> kKeys = {{"supersampling", "aa"}, {"parameter", "param"}};
+    try {
+        return settingsOfText(text);
+    } catch (const SettingError& e) {
+        const auto key = kKeys.find(e.setting);
+        throw UsageError("the picture's quillon:" + (key == kKeys.end() ? e.setting : key->second) + " " +
+                         e.problem);
+    }
 }
 
 }  // namespace quillon::render

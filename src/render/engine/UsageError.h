@@ -4,11 +4,25 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace quillon::render {
 
 struct UsageError : std::runtime_error {
     explicit UsageError(const std::string& what) : std::runtime_error(what) {}
+};
+
+// A setting of a request that cannot be: the setting by its name in the
+// request ("tone", "supersampling", "frame") and what is wrong, in words that
+// follow that name. Whoever took the setting from somewhere (an option, a
+// picture's text) tells it in those terms.
+struct SettingError : UsageError {
+    SettingError(std::string setting, std::string problem)
+        : UsageError(setting + " " + problem), setting(std::move(setting)), problem(std::move(problem))
+    {
+    }
+    std::string setting;
+    std::string problem;
 };
 
 }  // namespace quillon::render

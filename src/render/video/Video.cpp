@@ -62,14 +62,6 @@ std::string titleFilter(const std::string& caption, int width, int height)
            ":box=1:boxcolor=black@0.6:boxborderw=" + std::to_string(std::max(2, size / 4));
 }
 
-double numberOption(const std::string& text, const char* option)
-{
-    const auto value = numberFrom(text);
-    if (!value)
-        throw UsageError(std::string(option) + " \"" + text + "\" is not a number");
-    return *value;
-}
-
 void toRgb(const ClassicPicture& picture, std::vector<uint8_t>& rgb)
 {
     for (size_t k = 0; k < picture.pixels.size(); ++k) {
@@ -86,44 +78,36 @@ uint64_t VideoSettings::frames() const
     return static_cast<uint64_t>(std::llround(seconds * fps));
 }
 
-VideoSettings videoSettingsFor(const std::string& seconds, const std::string& fps, std::optional<bool> title,
-                               const std::optional<VideoSettings>& replayed)
+void checkTiming(const VideoSettings& v)
 {
-    VideoSettings v = replayed.value_or(VideoSettings{});
-    if (!seconds.empty())
-        v.seconds = numberOption(seconds, "--seconds");
-    if (!fps.empty())
-        v.fps = numberOption(fps, "--fps");
-    if (title)
-        v.title = *title;
-    return v;
+    if (!(v.seconds > 0) || v.seconds > kMaxSeconds)
+        throw SettingError("seconds", roundTripText(v.seconds) + " is not above 0 and at most 86400");
+    if (!(v.fps > 0) || v.fps > kMaxFps)
+        throw SettingError("fps", roundTripText(v.fps) + " is not above 0 and at most 240");
+    if (v.frames() == 0)
+        throw SettingError("seconds", roundTripText(v.seconds) + " at " + roundTripText(v.fps) +
+                                          " frames a second is not one frame");
 }
 
 void checkVideo(const RenderSettings& s, const VideoSettings& v, const std::string& path)
 {
     const std::string extension = lowerExtension(path);
     if (extension != ".mp4" && extension != ".webm")
-        throw UsageError("--video \"" + path + "\": a video's name ends in .mp4 (H.264) or .webm (VP9)");
-    if (!(v.seconds > 0) || v.seconds > kMaxSeconds)
-        throw UsageError("--seconds " + roundTripText(v.seconds) + " is not above 0 and at most 86400");
-    if (!(v.fps > 0) || v.fps > kMaxFps)
-        throw UsageError("--fps " + roundTripText(v.fps) + " is not above 0 and at most 240");
-    if (v.frames() == 0)
-        throw UsageError("--seconds " + roundTripText(v.seconds) + " at --fps " + roundTripText(v.fps) +
-                         " is not one frame");
+        throw SettingError("video", "\"" + path + "\": a video's name ends in .mp4 (H.264) or .webm (VP9)");
+    checkTiming(v);
     const int w = s.framing.width, h = s.framing.height;
     if (w > kMaxVideoSide || h > kMaxVideoSide)
         throw UsageError("a video of " + sizeText(w, h) + " is larger than " + std::to_string(kMaxVideoSide) +
                          " on a side");
     // The colour is kept at half the size each way, so both sides must halve.
     if (w % 2 != 0 || h % 2 != 0)
-        throw UsageError("a video of " + sizeText(w, h) + ": its width and height must be even (e.g. --size " +
-                         sizeText(w + w % 2, h + h % 2) + ")");
+        throw SettingError("size", sizeText(w, h) + " is odd: a video's width and height must be even (" +
+                                       sizeText(w + w % 2, h + h % 2) + " would do)");
     if (s.depth != 8)
-        throw UsageError("a video is 8-bit: --depth 16 is for pictures (give --depth 8)");
+        throw SettingError("depth", std::to_string(s.depth) + " is for pictures: a video is 8-bit");
     if (v.title && !std::filesystem::exists(kTitleFont))
-        throw UsageError(std::string("--title needs the font ") + kTitleFont +
-                         ": install the Debian package fonts-dejavu-core");
+        throw SettingError("title", std::string("needs the font ") + kTitleFont +
+                                        ": install the Debian package fonts-dejavu-core");
     if (!FfmpegPipe::onPath("ffmpeg"))
         throw UsageError("a video needs the ffmpeg program, which is not on the PATH: "
                          "install the Debian package ffmpeg (sudo apt-get install ffmpeg)");
@@ -153,6 +137,11 @@ std::optional<VideoSettings> videoSettingsFrom(const TextChunks& text)
     v.seconds = number("seconds");
     v.fps = number("fps");
     v.title = found[key("title")] == "yes";
+    try {
+        checkTiming(v);
+    } catch (const SettingError& e) {
+        throw UsageError("the video's quillon:" + e.setting + " " + e.problem);
+    }
     return v;
 }
 

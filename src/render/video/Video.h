@@ -30,10 +30,9 @@ inline constexpr int kMaxVideoSide = 8192;
 // The font of --title, from Debian's fonts-dejavu-core.
 inline constexpr const char* kTitleFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 
-// The video settings from --seconds, --fps (empty: not given) and --title or
-// --no-title, over those of a replayed video. Throws UsageError.
-VideoSettings videoSettingsFor(const std::string& seconds, const std::string& fps, std::optional<bool> title,
-                               const std::optional<VideoSettings>& replayed);
+// A video's length and rate: above 0, at most a day and 240 frames a second,
+// and at least one frame. Throws SettingError ("seconds", "fps").
+void checkTiming(const VideoSettings& video);
 
 // Checks what a video needs beyond a picture: a name ending in .mp4 or .webm,
 // even sides of at most kMaxVideoSide, 8-bit, ffmpeg on the PATH, the title's
