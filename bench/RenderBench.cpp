@@ -7,8 +7,9 @@
 #include <thread>
 #include <vector>
 
-#include "render/image/PngFile.h"
+#include "BareMaps.h"
 #include "render/engine/Render.h"
+#include "render/image/PngFile.h"
 
 namespace quillon::bench {
 
@@ -21,14 +22,13 @@ double secondsSince(Clock::time_point start)
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-constexpr int kWidth = 4096, kHeight = 3072;  // a 1024 x 768 frame at scale 4
+constexpr int kTrials = 3;  // alternating between the two loops; the median ratio is reported
 
-render::RenderSettings henonPoster(uint64_t points, int threads)
+render::RenderSettings densitySettings(const char* figure, int width, int height, uint64_t points, int threads)
 {
     render::RenderSettings s;
-    s.choice = render::chooseFigure("Henon", {});
-    s.framing = {.width = kWidth, .height = kHeight};
-    s.scale = 4;
+    s.choice = render::chooseFigure(figure, {});
+    s.framing = {.width = width, .height = height};
     s.style = render::Style::Density;
     s.points = points;
     s.threads = threads;
@@ -36,73 +36,79 @@ render::RenderSettings henonPoster(uint64_t points, int threads)
 }
 
 // Points per second of the renderer's density counting.
-double countingRate(uint64_t points, int threads)
+double countingRate(const render::RenderSettings& s)
 {
-    const render::RenderSettings s = henonPoster(points, threads);
     const auto start = Clock::now();
-    const render::DensityCounter counts = render::countPicture(s);
+    const render::DensityCounter counter = render::countPicture(s);
     const double seconds = secondsSince(start);
-    if (counts.counts().empty())
+    if (counter.counts().empty())
         std::printf("(nothing counted)\n");
-    return points / seconds;
+    return static_cast<double>(s.points) / seconds;
 }
 
-// The same work written as one bare loop: the Henon step with a = 1.4, b = 0.3,
-// the point to its pixel of a 1024 x 768 frame at scale 4, one more hit in a
-// 4096 x 3072 histogram.
-double bareRate(uint64_t points)
+// The same work written as one bare loop: the map's step with the figure's
+// default parameters, the point to its pixel of a 1024 x 768 frame shown at
+// the picture's size, one more hit in a uint32 histogram; one orbit.
+template <typename Map>
+double bareRate(uint64_t points, int width, int height)
 {
+    constexpr BareCanvas canvas = Map::canvas;
     const auto start = Clock::now();
-    std::vector<uint32_t> histogram(static_cast<size_t>(kWidth) * kHeight, 0);
-    const double offsetX = 1024 * 15.0 / 2, offsetY = 768 * 15.0 / 2;
-    const float toPixelX = static_cast<float>(kWidth / (1024 * 15.0));
-    const float toPixelY = static_cast<float>(kHeight / (768 * 15.0));
+    std::vector<uint32_t> histogram(static_cast<size_t>(width) * height, 0);
+    const double offsetX = 1024 * 15.0 / canvas.qx, offsetY = 768 * 15.0 / canvas.qy;
+    const float toPixelX = static_cast<float>(width / (1024 * 15.0));
+    const float toPixelY = static_cast<float>(height / (768 * 15.0));
     double x = 0, y = 0;
+    uint32_t random = 12345;
     for (uint64_t k = 0; k < points; ++k) {
-        const double xNew = (1 + y) - x * x * 1.4;
-        const double yNew = 0.3 * x;
-        const float px = static_cast<float>(xNew * 3000 + offsetX) * toPixelX;
-        const float py = static_cast<float>(yNew * 6000 + offsetY) * toPixelY;
-        if (px >= 0 && py >= 0 && px < kWidth && py < kHeight)
-            ++histogram[static_cast<size_t>(py) * kWidth + static_cast<size_t>(px)];
-        x = xNew;
-        y = yNew;
+        const BarePoint p = Map::step(x, y, random);
+        const float px = static_cast<float>(p.u * canvas.kx + offsetX) * toPixelX;
+        const float py = static_cast<float>(p.v * canvas.ky + offsetY) * toPixelY;
+        if (px >= 0 && py >= 0 && px < width && py < height)
+            ++histogram[static_cast<size_t>(py) * width + static_cast<size_t>(px)];
     }
     const double seconds = secondsSince(start);
     if (histogram[0] == 12345)  // keeps the loop from being dropped
         std::printf(" ");
-    return points / seconds;
+    return static_cast<double>(points) / seconds;
+}
+
+template <typename Map>
+void printRatio(const char* name, const char* figure, int width, int height, uint64_t points)
+{
+    const render::RenderSettings s = densitySettings(figure, width, height, points, 1);
+    std::vector<std::pair<double, double>> trials;
+    for (int k = 0; k < kTrials; ++k)
+        trials.emplace_back(countingRate(s), bareRate<Map>(points, width, height));
+    std::sort(trials.begin(), trials.end(),
+              [](const auto& p, const auto& q) { return p.first / p.second < q.first / q.second; });
+    const auto [counted, bare] = trials[kTrials / 2];
+    std::printf("render %s density 1 thread (%dx%d) points/s: %.3g\n", name, width, height, counted);
+    std::printf("bare %s density (%dx%d) points/s: %.3g\n", name, width, height, bare);
+    std::printf("render %s density 1 thread (%dx%d): ratio %.2f\n", name, width, height, counted / bare);
 }
 
 }  // namespace
 
 void printRenderRows()
 {
-    constexpr uint64_t kPoints = 200'000'000;
-    constexpr int kTrials = 3;
-    // Trials alternate between the two, and the median ratio is reported.
-    std::vector<std::pair<double, double>> trials;
-    for (int k = 0; k < kTrials; ++k)
-        trials.emplace_back(countingRate(kPoints, 1), bareRate(kPoints));
-    std::sort(trials.begin(), trials.end(),
-              [](const auto& p, const auto& q) { return p.first / p.second < q.first / q.second; });
-    const auto [counted, bare] = trials[kTrials / 2];
-    std::printf("render henon density 1 thread points/s: %.3g\n", counted);
-    std::printf("bare henon density points/s: %.3g\n", bare);
-    std::printf("render henon density 1 thread: ratio %.2f\n", counted / bare);
+    printRatio<HenonMap>("henon", "Henon", 1024, 768, 200'000'000);
+    printRatio<HenonMap>("henon", "Henon", 4096, 3072, 200'000'000);
+    printRatio<SierpinskiMap>("chaos game", "Sierpi", 1024, 768, 100'000'000);
+    printRatio<HopalongMap>("hopalong", "Hopalong", 1024, 768, 50'000'000);
 
     const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     std::vector<double> speedups;
     for (int k = 0; k < kTrials; ++k) {
-        const double one = countingRate(5 * kPoints, 1);
-        speedups.push_back(countingRate(5 * kPoints, cores) / one);
+        const double one = countingRate(densitySettings("Henon", 4096, 3072, 1'000'000'000, 1));
+        speedups.push_back(countingRate(densitySettings("Henon", 4096, 3072, 1'000'000'000, cores)) / one);
     }
     std::sort(speedups.begin(), speedups.end());
     std::printf("render henon threads speedup (%d threads): %.2f\n", cores, speedups[kTrials / 2]);
 
     // A poster from the settings to the file, as the command draws it.
     const auto start = Clock::now();
-    const render::RenderSettings s = henonPoster(1'000'000'000, cores);
+    const render::RenderSettings s = densitySettings("Henon", 4096, 3072, 1'000'000'000, cores);
     const render::RenderResult result = render::render(s);
     const auto path = std::filesystem::temp_directory_path() / "quillon-bench-poster.png";
     render::writePng(path.string(), result.image, render::metadataOf(s, result.caption));

@@ -4,6 +4,7 @@
 // and views show the part of the plane they name.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -79,6 +80,21 @@ TEST(Counting, ACancelledCountGoesOnWhereItStopped)
         EXPECT_TRUE(counter.countTo(total));
         EXPECT_EQ(countsOf(counter), countsOf(atOnce));
     }
+}
+
+TEST(Counting, SnapshotsShowTheCountsGrowingWhileTheyAreCounted)
+{
+    DensityCounter counter(requestOf("Henon", 2));
+    std::vector<uint64_t> seen;
+    const CountControl control{.snapshotSeconds = 1e-9, .snapshot = [&](const HitCounts& counts) {
+                                   seen.push_back(std::accumulate(counts.begin(), counts.end(), uint64_t{0}));
+                               }};
+    counter.countTo(6 * L, control);
+    const uint64_t final = std::accumulate(counter.counts().begin(), counter.counts().end(), uint64_t{0});
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    EXPECT_GT(seen.back(), 0u);
+    EXPECT_LE(seen.back(), final);
 }
 
 TEST(Counting, CountsAdoptedFromAFileGoOnAsIfCountedHere)

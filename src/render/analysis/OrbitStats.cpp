@@ -22,16 +22,23 @@ constexpr uint64_t kFlowFactor = 10;
 // Where the orbit's points land against the frame.
 class FrameTest {
 public:
-    FrameTest(const MapFigure& row, const Framing& framing)
+    FrameTest(const MapFigure& row, const RenderSettings& s)
         : canvas_(row.canvas),
-          width_(framing.scaleWidth()),
-          height_(framing.scaleHeight()),
+          width_(s.framing.scaleWidth()),
+          height_(s.framing.scaleHeight()),
           origin_(width_, height_, row.canvas)
     {
+        if (s.view)
+            view_ = pixelMapping(planeOf(s.choice, s.framing), s.framing, 1, s.view);
     }
 
+    // In the picture: the window's frame, or the view's.
     bool inside(double u, double v) const
     {
+        if (view_) {
+            int ix, iy;
+            return view_->locate(u, v, ix, iy);
+        }
         float X, Y;
         return canvasPoint(u, v, canvas_, origin_, X, Y) && X >= 0 && Y >= 0 && X < width_ && Y < height_;
     }
@@ -51,6 +58,7 @@ private:
     CanvasMap canvas_;
     double width_, height_;
     CanvasOrigin origin_;
+    std::optional<PixelMapping> view_;
 };
 
 double largestMagnitude(const FigureOrbit::State& s)
@@ -104,7 +112,7 @@ OrbitStats followOrbit(const RenderSettings& s, const StatsOptions& options)
     stats.perUnitTime = flow;
     stats.settleSteps = options.settleSteps ? options.settleSteps : kMapSettle * (flow ? kFlowFactor : 1);
     const uint64_t steps = options.steps ? options.steps : kMapSteps * (flow ? kFlowFactor : 1);
-    const FrameTest frame(row, s.framing);
+    const FrameTest frame(row, s);
 
     uint64_t step = 0, followed = 0, inside = 0;
     bool random = false;
