@@ -87,8 +87,10 @@ __attribute__((always_inline)) inline void lanesPoint(std::array<CountLane, size
     (lanePoint<Row, Count>(lanes[L], counts, stride, mapping), ...);
 }
 
+// Flattened: everything the lanes call, the row's own statements too, is
+// compiled into the loop.
 template <const MapFigure& Row, size_t N, bool Count>
-void runLanes(CountLane* lanes, const HitGrid& grid, uint64_t points)
+__attribute__((flatten)) void runLanes(CountLane* lanes, const HitGrid& grid, uint64_t points)
 {
     // Local copies stay in registers: the counts' stores cannot reach them.
     std::array<CountLane, N> local;

@@ -18,7 +18,9 @@ namespace quillon {
 // Where a routine stands: before its entry test, after a point (its advance
 // still to come), or ended (a halt, or a reset request at the entry).
 struct PassCursor {
-    enum class At : uint8_t { Entry, AfterPoint, Ended };
+    // Not a byte: stores of any other type could be taken to change a byte,
+    // and the cursor would be read again from memory after every point.
+    enum class At : int16_t { Entry, AfterPoint, Ended };
     At at = At::Entry;
     RoutineLocals locals;
 };

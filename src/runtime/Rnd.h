@@ -22,13 +22,16 @@ public:
     void reseed(uint32_t seed) { state_ = seed & 0xFFFFFFu; }
 
     // Where the sequence stands: reseeding with it goes on from here.
-    uint32_t state() const { return state_; }
+    uint32_t state() const { return static_cast<uint32_t>(state_); }
 
     // Seeds from a clock reading (seconds since midnight, with fractions).
     void randomize(double clockSeconds);
 
 private:
-    uint32_t state_ = 0x50000u;
+    // 24 bits held in 64: the low 24 bits of the product are the same, and a
+    // counter's uint32 stores cannot be taken to change it, so a loop that
+    // counts keeps the sequence in a register.
+    uint64_t state_ = 0x50000u;
 };
 
 }  // namespace quillon
