@@ -3,7 +3,8 @@
 // Prints, in one run, for a figure of each family: points per second drawn in
 // fast mode (window 1024 x 768 on the offscreen platform), points per second of
 // a bare loop that computes the same map and writes the same pixels, and their
-// ratio. Then the longest
+// ratio, by the clock and by this thread's CPU time (on a shared machine the
+// latter leaves out the time other loads took the processor). Then the longest
 // delay between a key posted during a fast drawing and its handling, and the
 // CPU used while the program is idle.
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include <QTimer>
 
 #include <sys/resource.h>
+#include <time.h>
 
 #include <algorithm>
 #include <atomic>
@@ -25,6 +27,7 @@
 #include <thread>
 #include <vector>
 
+#include "BareMaps.h"
 #include "RenderBench.h"
 #include "app/FigureRows.h"
 #include "app/Form.h"
@@ -35,9 +38,17 @@ namespace {
 
 using quillon::Form;
 using quillon::QtPlatform;
+using namespace quillon::bench;
 
 constexpr int kMillisPerRun = 1000;
 constexpr int kTrials = 3;  // interleaved; the median ratio is reported
+
+double threadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return now.tv_sec + now.tv_nsec / 1e9;
+}
 
 double cpuSeconds()
 {
@@ -47,12 +58,9 @@ double cpuSeconds()
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-// The map coordinates a bare loop plots, and where they land.
-struct BarePoint {
-    double u, v;
-};
-struct BareCanvas {
-    double kx, ky, qx, qy;
+// Points per second of the clock and per second of this thread's CPU time.
+struct Rate {
+    double wall, cpu;
 };
 
 // One figure of a family: its parameters and routine in the program, and the
@@ -61,11 +69,11 @@ struct Row {
     const char* name;
     void (*setUp)(Form&);
     const quillon::MapFigure& routine;
-    double (*bare)(QSize size, QSize pictureSize);
+    Rate (*bare)(QSize size, QSize pictureSize);
 };
 
-// Draws a figure for a fixed time in fast mode; returns points per second.
-double drawFigure(Form& form, QtPlatform& platform, const Row& row)
+// Draws a figure for a fixed time in fast mode.
+Rate drawFigure(Form& form, QtPlatform& platform, const Row& row)
 {
     form.x = form.y = 0;
     form.stopFlag = 0;
@@ -74,16 +82,18 @@ double drawFigure(Form& form, QtPlatform& platform, const Row& row)
     const uint64_t before = platform.doEventsCalls();
     QElapsedTimer clock;
     clock.start();
+    const double cpuBefore = threadCpuSeconds();
     form.runPasses(row.routine);
     const double seconds = clock.nsecsElapsed() / 1e9;
-    return (platform.doEventsCalls() - before) / seconds;
+    const double points = platform.doEventsCalls() - before;
+    return {points / seconds, points / (threadCpuSeconds() - cpuBefore)};
 }
 
 // The same map and the same pixel writes on both surfaces (the drawing area and
 // pic1, which has the window's outer size), without the program around them.
 // The map's step is compiled into the loop.
 template <typename Map>
-double bareLoop(QSize size, QSize pictureSize)
+Rate bareLoop(QSize size, QSize pictureSize)
 {
     constexpr BareCanvas canvas = Map::canvas;
     QImage image(size, QImage::Format_RGB32);
@@ -104,6 +114,7 @@ double bareLoop(QSize size, QSize pictureSize)
     uint64_t points = 0;
     QElapsedTimer clock;
     clock.start();
+    const double cpuBefore = threadCpuSeconds();
     while (clock.elapsed() < kMillisPerRun) {
         for (int k = 0; k < 1'000'000; ++k) {
             const BarePoint p = Map::step(x, y, random);
@@ -119,70 +130,8 @@ double bareLoop(QSize size, QSize pictureSize)
         }
         points += 1'000'000;
     }
-    return points / (clock.nsecsElapsed() / 1e9);
+    return {points / (clock.nsecsElapsed() / 1e9), points / (threadCpuSeconds() - cpuBefore)};
 }
-
-double sign(double v) { return v > 0 ? 1 : (v < 0 ? -1 : 0); }
-
-struct HenonMap {
-    static constexpr BareCanvas canvas{3000, 6000, 2, 2};
-    static BarePoint step(double& x, double& y, uint32_t&)
-    {
-        const double xNew = (1 + y) - x * x * 1.4;
-        y = 0.3 * x;
-        x = xNew;
-        return {x, y};
-    }
-};
-
-struct HopalongMap {
-    static constexpr BareCanvas canvas{200, 200, 2, 2};
-    static BarePoint step(double& x, double& y, uint32_t&)
-    {
-        const double xNew = y - (sign(x) + std::sqrt(std::fabs(-0.565 * x + 0.117)));
-        y = 0.724 - x;
-        x = xNew;
-        return {x, y};
-    }
-};
-
-struct ThreeplyMap {
-    static constexpr BareCanvas canvas{5, 5, 2, 2};
-    static BarePoint step(double& x, double& y, uint32_t&)
-    {
-        const double a = 83.0781, b = -98.0297, c = -33.527;
-        const double t = std::sin(x) * std::cos(b) + c - std::sin((a + b) + c) * x;
-        const double xNew = y - std::fabs(t) * sign(x);
-        y = a - x;
-        x = xNew;
-        return {x, y};
-    }
-};
-
-struct EquationMap {
-    static constexpr BareCanvas canvas{200, 200, 2, 2};
-    static BarePoint step(double& x, double& y, uint32_t&)
-    {
-        const double a = 0.2238, b = -0.9992, d = -0.3373;
-        const double xNew = x > 0 ? b * x * (d - 0.5) + y : (-d + y) - ((1 + d) - x * d) * b;
-        y = a - x;
-        x = xNew;
-        return {x, y};
-    }
-};
-
-struct SierpinskiMap {
-    static constexpr BareCanvas canvas{20, 45, 10, 15};
-    static BarePoint step(double& x, double& y, uint32_t& random)
-    {
-        static constexpr int corners[3][2] = {{320, 0}, {1, 199}, {639, 199}};
-        random = (random * 1140671485u + 12820163u) & 0xFFFFFFu;
-        const int* corner = corners[(random * 3) >> 24];
-        x = (corner[0] + x) / 2;
-        y = (corner[1] + y) / 2;
-        return {x, y};
-    }
-};
 
 const Row kRows[] = {
     {"henon", [](Form& f) { f.a = 1.4, f.b = 0.3; }, quillon::figures::kHenon, &bareLoop<HenonMap>},
@@ -261,7 +210,7 @@ int main(int argc, char** argv)
     std::printf("pic1: %d x %d pixels\n", picture.width(), picture.height());
     // This machine's speed wanders; trials alternate between the two loops.
     struct Trial {
-        double drawn, bare;
+        Rate drawn, bare;
     };
     // An argument names the one family to measure (for profiling).
     const QString only = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
@@ -271,13 +220,18 @@ int main(int argc, char** argv)
         std::vector<Trial> trials;
         for (int k = 0; k < kTrials; ++k)
             trials.push_back({drawFigure(form, platform, row), row.bare(canvas, picture)});
+        std::vector<double> cpuRatios;
+        for (const Trial& trial : trials)
+            cpuRatios.push_back(trial.drawn.cpu / trial.bare.cpu);
+        std::sort(cpuRatios.begin(), cpuRatios.end());
         std::sort(trials.begin(), trials.end(), [](const Trial& p, const Trial& q) {
-            return p.drawn / p.bare < q.drawn / q.bare;
+            return p.drawn.wall / p.bare.wall < q.drawn.wall / q.bare.wall;
         });
         const Trial median = trials[kTrials / 2];
-        std::printf("%s points/s: %.3g\n", row.name, median.drawn);
-        std::printf("bare %s points/s: %.3g\n", row.name, median.bare);
-        std::printf("%s ratio: %.2f\n", row.name, median.drawn / median.bare);
+        std::printf("%s points/s: %.3g\n", row.name, median.drawn.wall);
+        std::printf("bare %s points/s: %.3g\n", row.name, median.bare.wall);
+        std::printf("%s ratio: %.2f\n", row.name, median.drawn.wall / median.bare.wall);
+        std::printf("%s ratio by cpu time: %.2f\n", row.name, cpuRatios[kTrials / 2]);
     }
 
     if (only == QLatin1String("render")) {

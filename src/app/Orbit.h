@@ -18,8 +18,13 @@ struct Orbit {
     double r = 0;
     float fx = 0;                       // Crown's piecewise-linear value
     int16_t i = 0, j = 0;               // inner counters
-    double x = 0, y = 0, z = 0;         // current point
-    double xNew = 0, yNew = 0;          // next point
+    // The point pairs are copied and written as one 16-byte move: aligned, such
+    // a move never straddles a page or a cache line, where the next point's
+    // reads of x and y would wait for the whole store to finish.
+    alignas(16) double x = 0;           // current point
+    double y = 0, z = 0;
+    alignas(16) double xNew = 0;        // next point
+    double yNew = 0;
     int16_t iter = 0;                   // step within the current pass
     int16_t colorIndex = 0;             // colour of the current pass
     double prandtl = 0, rayleigh = 0, param3 = 0;  // Lorenz parameters

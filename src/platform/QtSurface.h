@@ -52,10 +52,19 @@ public:
         bits_[static_cast<size_t>(iy) * stride_ + static_cast<size_t>(ix)] = 0xFF000000u | color;
         if (!trackArea)
             return;
-        dirtyLeft_ = std::min(dirtyLeft_, ix);
-        dirtyRight_ = std::max(dirtyRight_, ix);
-        dirtyTop_ = std::min(dirtyTop_, iy);
-        dirtyBottom_ = std::max(dirtyBottom_, iy);
+        // The bounds are written only when the area grows, rarely after a
+        // figure's first points. Written at every point, they became one 16-byte
+        // store that the next point's 4-byte reads could not be forwarded from:
+        // each point waited for the store to reach the cache (behind the pixel
+        // stores), far longer where it crossed a cache line or a page.
+        if (ix < dirtyLeft_)
+            dirtyLeft_ = ix;
+        if (ix > dirtyRight_)
+            dirtyRight_ = ix;
+        if (iy < dirtyTop_)
+            dirtyTop_ = iy;
+        if (iy > dirtyBottom_)
+            dirtyBottom_ = iy;
     }
 
     // The pixels are written through a raw pointer, so a picture handed out is a
