@@ -12,10 +12,12 @@ run:
 	fi
 	./build/quillon
 
+# The tests run side by side, one a processor; those that cannot share the
+# machine say so in their declarations (RESOURCE_LOCK, RUN_SERIAL).
 test: export QT_QPA_PLATFORM := offscreen
 test:
 	@bash scripts/setup.sh
-	ctest --test-dir build --output-on-failure
+	ctest --test-dir build --output-on-failure -j$$(nproc)
 
 # The whole suite once more, built with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: export QT_QPA_PLATFORM := offscreen
@@ -24,7 +26,7 @@ test-sanitize: export LSAN_OPTIONS := suppressions=$(CURDIR)/tests/lsan.supp:pri
 test-sanitize: export UBSAN_OPTIONS := print_stacktrace=1:halt_on_error=1
 test-sanitize:
 	@BUILD_DIR=build-sanitize CMAKE_FLAGS=-DQUILLON_SANITIZE=ON bash scripts/setup.sh
-	ctest --test-dir build-sanitize --output-on-failure
+	ctest --test-dir build-sanitize --output-on-failure -j$$(nproc)
 
 # The README's gallery: pictures by quillon-render into docs/gallery/.
 gallery:
