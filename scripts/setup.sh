@@ -35,11 +35,13 @@ if command -v dpkg >/dev/null; then
             echo "setup: installing ${missing[*]}"
             export DEBIAN_FRONTEND=noninteractive
             apt-get update
-            apt-get install -y "${missing[@]}"
+            # Recommends would bring a third more packages (systemd, GTK, Ghostscript,
+            # video drivers, speech models) that nothing here uses.
+            apt-get install -y --no-install-recommends "${missing[@]}"
         else
             echo "setup: these packages are missing: ${missing[*]}" >&2
             echo "setup: install them with:" >&2
-            echo "    sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
+            echo "    sudo apt-get update && sudo apt-get install -y --no-install-recommends ${missing[*]}" >&2
             exit 1
         fi
     fi
