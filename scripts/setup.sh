@@ -35,11 +35,13 @@ if command -v dpkg >/dev/null; then
             echo "setup: installing ${missing[*]}"
             export DEBIAN_FRONTEND=noninteractive
             apt-get update
-            apt-get install -y "${missing[@]}"
+            # Recommends would bring a third more packages (systemd, GTK, Ghostscript,
+            # video drivers, speech models) that nothing here uses.
+            apt-get install -y --no-install-recommends "${missing[@]}"
         else
             echo "setup: these packages are missing: ${missing[*]}" >&2
             echo "setup: install them with:" >&2
-            echo "    sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
+            echo "    sudo apt-get update && sudo apt-get install -y --no-install-recommends ${missing[*]}" >&2
             exit 1
         fi
     fi
@@ -48,7 +50,12 @@ else
 fi
 
 # BUILD_DIR and CMAKE_FLAGS choose another build, e.g. the sanitizer one.
+# CMAKE_FLAGS holds several words; quotes keep one with spaces whole, as in
+# "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1" (xargs splits them as the shell would).
 build_dir=${BUILD_DIR:-build}
-# shellcheck disable=SC2086  # CMAKE_FLAGS holds several words
-cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo ${CMAKE_FLAGS:-}
+flags=()
+if [[ -n ${CMAKE_FLAGS:-} ]]; then
+    mapfile -t flags < <(xargs printf '%s\n' <<< "$CMAKE_FLAGS")
+fi
+cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${flags[@]}"
 cmake --build "$build_dir" -j"$(nproc 2>/dev/null || echo 2)"

@@ -138,6 +138,9 @@ TEST(ClassicPicture, TheWindowsPngSaveIsAPictureTheRendererReplays)
 
 int main(int argc, char** argv)
 {
+    // Headless by default, so the program runs and lists its tests without a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -6,10 +6,10 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
+#include <QTemporaryFile>
 
 #include "ShownWindow.h"
 #include "platform/QtSurface.h"
@@ -165,17 +165,18 @@ TEST(QtHighDpi, AMoveToAScreenOfAnotherRatioTakesItsResolution)
 int main(int argc, char** argv)
 {
     // Two offscreen screens side by side, the second of twice the first's ratio.
-    const QString screens = QDir::tempPath() + "/quillon-hidpi-screens.json";
-    QFile config(screens);
-    if (!config.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // A file of this process's own: the tests run side by side, each in a
+    // process, and one must not read the file while another rewrites it.
+    QTemporaryFile config(QDir::tempPath() + "/quillon-hidpi-screens-XXXXXX.json");
+    if (!config.open())
         return 1;
     config.write(R"({ "screens": [
         { "name": "first", "x": 0, "y": 0, "width": 2000, "height": 1600, "dpr": 1 },
         { "name": "second", "x": 2000, "y": 0, "width": 4000, "height": 3200, "dpr": 2 } ] })");
-    config.close();
-    qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screens).toLocal8Bit());
-    if (qEnvironmentVariableIsEmpty("QT_SCALE_FACTOR"))
-        qputenv("QT_SCALE_FACTOR", "2");
+    config.flush();
+    qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config.fileName()).toLocal8Bit());
+    // Every expectation here is at ratio 2, whatever scaling the caller's session has.
+    qputenv("QT_SCALE_FACTOR", "2");
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
