@@ -3,6 +3,7 @@
 // command shape and one drawing-routine shape run every row.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 #include "app/Orbit.h"
@@ -51,6 +52,13 @@ struct CanvasMap {
 // Values a drawing routine keeps to itself for one call (not form state).
 struct RoutineLocals {
     float w = 1;  // Eqn 4's Single
+    // The threeply brackets' terms of the parameters alone, and the parameters
+    // they were computed for: the same values give the same terms, and a
+    // command run inside the drawing may change the parameters at any point.
+    struct ParameterTerms {
+        double a = std::nan(""), b = 0, c = 0;
+        double ofB = 0, ofSum = 0;
+    } terms;
 };
 
 // A counted loop inside a pass, For counter = 1 To count, on a form-state field.

@@ -27,25 +27,44 @@ constexpr std::array<FigureParameter, 3> threeplyParameters(double a, double b, 
 // first product (or sum), plus c, minus the second product.
 enum class Bracket { SinTimesCos, SinPlusCos, TanOfSum, SinTimesSin, AllCos };
 
+// The bracket's terms of the parameters alone: of b, and of the sum a + b + c.
 template <Bracket kind>
-double bracket(const Orbit& f)
+const RoutineLocals::ParameterTerms& parameterTerms(const Orbit& f, RoutineLocals& locals)
 {
+    RoutineLocals::ParameterTerms& t = locals.terms;
+    if (f.a == t.a && f.b == t.b && f.c == t.c)
+        return t;
     const double sum = (f.a + f.b) + f.c;
+    t = {.a = f.a, .b = f.b, .c = f.c};
     switch (kind) {
-    case Bracket::SinTimesCos: return std::sin(f.x) * std::cos(f.b) + f.c - std::sin(sum) * f.x;
-    case Bracket::SinPlusCos: return std::sin(f.x) + std::cos(f.b) + f.c - std::sin(sum) * f.x;
-    case Bracket::TanOfSum: return std::sin(f.x) * std::cos(f.b) + f.c - std::tan(sum) * f.x;
-    case Bracket::SinTimesSin: return std::sin(f.x) * std::sin(f.b) + f.c - std::sin(sum) * f.x;
-    case Bracket::AllCos: return std::cos(f.x) * std::cos(f.b) + f.c - std::cos(sum) * f.x;
+    case Bracket::SinTimesCos:
+    case Bracket::SinPlusCos: t.ofB = std::cos(f.b), t.ofSum = std::sin(sum); break;
+    case Bracket::TanOfSum: t.ofB = std::cos(f.b), t.ofSum = std::tan(sum); break;
+    case Bracket::SinTimesSin: t.ofB = std::sin(f.b), t.ofSum = std::sin(sum); break;
+    case Bracket::AllCos: t.ofB = std::cos(f.b), t.ofSum = std::cos(sum); break;
+    }
+    return t;
+}
+
+template <Bracket kind>
+double bracket(const Orbit& f, RoutineLocals& locals)
+{
+    const RoutineLocals::ParameterTerms& t = parameterTerms<kind>(f, locals);
+    switch (kind) {
+    case Bracket::SinTimesCos:
+    case Bracket::TanOfSum:
+    case Bracket::SinTimesSin: return std::sin(f.x) * t.ofB + f.c - t.ofSum * f.x;
+    case Bracket::SinPlusCos: return std::sin(f.x) + t.ofB + f.c - t.ofSum * f.x;
+    case Bracket::AllCos: return std::cos(f.x) * t.ofB + f.c - t.ofSum * f.x;
     }
     return 0;
 }
 
 // xNew = y - |T| S (or y - T S, or y + |T| S); S = Sgn(x) makes xNew = y at x = 0.
 template <Bracket kind, bool absolute, int sign>
-void threeplyStep(Orbit& f, RoutineLocals&)
+void threeplyStep(Orbit& f, RoutineLocals& locals)
 {
-    const double t = bracket<kind>(f);
+    const double t = bracket<kind>(f, locals);
     const double term = (absolute ? std::fabs(t) : t) * Sgn(f.x);
     f.xNew = sign < 0 ? f.y - term : f.y + term;
     f.yNew = f.a - f.x;
