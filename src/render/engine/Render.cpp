@@ -110,12 +110,17 @@ void resolveFit(RenderSettings& s)
         const float start = static_cast<float>(s.choice.values.at(0));
         points = {{start, 0.0}, {4.0, 1.0}};
     } else {
-        // Past the way in, the points of the orbit as the figure's step makes them.
-        constexpr int kSettle = 1000, kSample = 200'000;
+        // The points of the picture's first orbit as the figure's step makes
+        // them, past the way in: an orbit that wanders on goes as far in the
+        // picture as its orbits are long. Every so many are kept, up to a few
+        // hundred thousand.
+        constexpr uint64_t kSettle = 1000, kSample = 200'000;
+        const uint64_t steps = std::max(kSettle + kSample, orbitLength(s.plan, 0, s.points));
+        const uint64_t every = std::max<uint64_t>(1, (steps - kSettle) / kSample);
         FigureOrbit orbit(s.choice, s.seed);
-        for (int k = 0; k < kSettle + kSample && !orbit.ended(); ++k) {
+        for (uint64_t k = 0; k < steps && !orbit.ended(); ++k) {
             orbit.step();
-            if (k >= kSettle)
+            if (k >= kSettle && (k - kSettle) % every == 0)
                 points.emplace_back(orbit.u(), orbit.v());
         }
     }

@@ -67,7 +67,7 @@ void checkSettings(const RenderSettings& settings);
 ClassicRequest classicRequest(const RenderSettings& settings);
 CountRequest countRequest(const RenderSettings& settings);
 
-// Settings asking to fit get the view that frames the orbit: the middle 99 %
+// Settings asking to fit get the view that frames the orbit: the middle 99.8 %
 // of the points of the figure's orbit each way, with a margin.
 void resolveFit(RenderSettings& settings);
 

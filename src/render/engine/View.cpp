@@ -13,7 +13,7 @@ namespace {
 
 // Of the orbit's points, this part is left out on each side when fitting, so
 // that a few far points (the way in to the attractor) do not shrink it.
-constexpr double kFitTail = 0.005;
+constexpr double kFitTail = 0.001;
 constexpr double kFitMargin = 0.06;  // of the framed extent, on each side
 
 // Zooms beyond this leave too few bits of a Double between pixels.

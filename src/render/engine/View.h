@@ -41,7 +41,7 @@ ViewGrid viewGrid(const FigurePlane& plane, const Framing& framing, int supersam
 PixelMapping pixelMapping(const FigurePlane& plane, const Framing& framing, int supersampling,
                           const std::optional<View>& view);
 
-// A view that frames points of the orbit (u, v pairs) whole: the middle 99 %
+// A view that frames points of the orbit (u, v pairs) whole: the middle 99.8 %
 // of them each way, with a margin, at the picture's shape. Throws UsageError
 // when the points give no area (none finite, or all on one point).
 View fitView(const std::vector<std::pair<double, double>>& points, const FigurePlane& plane, const Framing& framing);
