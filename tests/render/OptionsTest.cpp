@@ -161,8 +161,11 @@ TEST_F(Options, RefusalsAreOneLineNamingTheOption)
         {{"--figure", "henon", "-o", "captions.txt/h.png"}, "cannot write in captions.txt: Not a directory"},
         {{"--figure", "henon", "-o", "pics"}, "pics: names a folder, not a file"},
         // the orbit modes
-        {{"--figure", "henon", "--stats", "--min-lit", "0.1"},
-         "--min-exponent, --min-lit and --max-draws are for --interesting, --search and --survey"},
+        {{"--figure", "henon", "--stats", "--min-lit", "0.1"}, "--min-lit is for --interesting, --search and --survey"},
+        {{"--survey", "2", "--max-dimension", "2.5"}, "--max-dimension \"2.5\" is not a dimension from 0 to 2"},
+        {{"--survey", "2", "--max-lit", "nan"}, "--max-lit \"nan\" is not a part of the frame from 0 to 1"},
+        {{"--survey", "2", "--min-dimension", "1.6"}, "--min-dimension is above --max-dimension: no map could be kept"},
+        {{"--survey", "2", "--min-lit", "0.6"}, "--min-lit is above --max-lit: no figure could be kept"},
         {{"--random", "1", "--interesting", "--max-draws", "1000001"}, "--max-draws 1000001 is more than 1000000"},
         {{"--figure", "henon", "--stats", "--steps", "999"},
          "--steps 999 is below 1000: too few for ten blocks of an estimate"},

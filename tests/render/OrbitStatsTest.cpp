@@ -9,6 +9,7 @@
 #include "render/analysis/BoxDimension.h"
 #include "render/analysis/ContactSheet.h"
 #include "render/analysis/OrbitStats.h"
+#include "render/analysis/Search.h"
 #include "render/analysis/StatsReport.h"
 
 namespace quillon::render {
@@ -93,6 +94,41 @@ TEST(OrbitStats, OrbitsThatSettleEscapeOrLeaveTheFrame)
     const OrbitStats sierpi = followOrbit(settingsOf("Sierpi", {}), {.steps = 10'000});
     for (const Exponent& e : sierpi.lyapunov.exponents)
         EXPECT_NEAR(e.value, -std::log(2.0), 1e-9);
+}
+
+TEST(Search, TheRuleTurnsDownSpeckleAndFilledFrames)
+{
+    // Henon's attractor, framed whole, has a box dimension of about 1.25; the
+    // Martin figure's orbit fills rings (about 1.8); Lorenz is a flow, judged
+    // without the band.
+    RenderSettings henon = settingsOf("Henon", {"a=1.4", "b=0.3"});
+    RenderSettings martin = settingsOf("Martin", {});
+    RenderSettings lorenz = settingsOf("Lorenz", {});
+    for (RenderSettings* s : {&henon, &martin, &lorenz}) {
+        s->framing = Framing{.frameWidth = 320, .frameHeight = 240, .width = 320, .height = 240};
+        s->fit = true;
+        resolveFit(*s);
+    }
+    const OrbitStats h = orbitStats(henon), m = orbitStats(martin), l = orbitStats(lorenz);
+    const Interest usual;
+    struct Case {
+        const OrbitStats& stats;
+        Interest interest;
+        Verdict verdict;
+    };
+    const Case cases[] = {
+        {h, usual, Verdict::Kept},
+        {m, usual, Verdict::HighDimension},
+        {l, usual, Verdict::Kept},
+        {h, Interest{.minDimension = 1.3}, Verdict::LowDimension},
+        {m, Interest{.maxDimension = 1.9}, Verdict::Kept},
+        {l, Interest{.minDimension = 1.95}, Verdict::Kept},
+        {h, Interest{.maxLit = 0.01}, Verdict::TooMuchLit},
+        {h, Interest{.minLit = 0.9, .maxLit = 1}, Verdict::TooLittleLit},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(verdictName(verdictOf(c.stats, c.interest)), std::string(verdictName(c.verdict)))
+            << "box " << c.stats.box->dimension << " lit " << *c.stats.litFraction;
 }
 
 TEST(BoxDimension, PicturesOfKnownDimension)

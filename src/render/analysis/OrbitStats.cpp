@@ -126,7 +126,8 @@ OrbitStats followOrbit(const RenderSettings& s, const StatsOptions& options)
         }
         if (step > stats.settleSteps) {
             ++followed;
-            inside += frame.inside(o.u(), o.v());
+            // A picture still to be fitted to the orbit frames all of it.
+            inside += s.fit || frame.inside(o.u(), o.v());
         }
         return true;
     };
@@ -192,6 +193,7 @@ void measurePicture(OrbitStats& stats, const RenderSettings& s)
     RenderSettings counted = s;
     counted.supersampling = 1;
     counted.points = stats.picturePoints;
+    counted.colour = OrbitColour::None;
     const DensityCounter counter = countPicture(counted);
     const HitCounts& counts = counter.counts();
     std::vector<bool> lit(counts.size());

@@ -41,6 +41,8 @@ void forEachIndex(size_t count, int threads, const std::function<void(size_t)>& 
         std::rethrow_exception(failure);
 }
 
+}  // namespace
+
 Verdict verdictOf(const OrbitStats& stats, const Interest& interest)
 {
     switch (stats.outcome) {
@@ -56,10 +58,18 @@ Verdict verdictOf(const OrbitStats& stats, const Interest& interest)
     }
     if (!stats.litFraction)
         return Verdict::Kept;  // not yet measured
-    return *stats.litFraction >= interest.minLit ? Verdict::Kept : Verdict::TooLittleLit;
+    if (*stats.litFraction < interest.minLit)
+        return Verdict::TooLittleLit;
+    if (*stats.litFraction > interest.maxLit)
+        return Verdict::TooMuchLit;
+    if (stats.box && !stats.perUnitTime) {
+        if (stats.box->dimension < interest.minDimension)
+            return Verdict::LowDimension;
+        if (stats.box->dimension > interest.maxDimension)
+            return Verdict::HighDimension;
+    }
+    return Verdict::Kept;
 }
-
-}  // namespace
 
 const char* verdictName(Verdict verdict)
 {
@@ -71,6 +81,9 @@ const char* verdictName(Verdict verdict)
     case Verdict::NotChaotic: return "not_chaotic";
     case Verdict::WeakExponent: return "weak_exponent";
     case Verdict::TooLittleLit: return "too_little_lit";
+    case Verdict::TooMuchLit: return "too_much_lit";
+    case Verdict::LowDimension: return "low_dimension";
+    case Verdict::HighDimension: return "high_dimension";
     }
     return "";
 }
@@ -93,6 +106,8 @@ Candidate judgeDraw(const RenderFigure* figure, uint32_t seed, uint64_t draw, co
     c.stats = followOrbit(c.settings, options);
     c.verdict = verdictOf(c.stats, interest);
     if (c.verdict == Verdict::Kept) {
+        // A bounded orbit can be framed whole.
+        resolveFit(c.settings);
         // Candidates are judged side by side, each on one thread.
         RenderSettings one = c.settings;
         one.threads = 1;
@@ -144,7 +159,7 @@ std::vector<SurveyRow> surveyDraws(const std::vector<const RenderFigure*>& figur
                                    const StatsOptions& options, int threads,
                                    const std::function<void()>& drawDone)
 {
-    const size_t verdicts = static_cast<size_t>(Verdict::TooLittleLit) + 1;
+    const size_t verdicts = kVerdicts;
     std::vector<SurveyRow> rows;
     std::vector<uint32_t> drawSeeds;
     for (const RenderFigure* f : figures) {

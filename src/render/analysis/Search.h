@@ -1,6 +1,11 @@
 // Looking for interesting figures among random draws: a draw is kept when its
-// orbit is bounded and chaotic (largest exponent above a threshold) and its
-// picture lights enough of the frame. The draws are those of one Rnd
+// orbit is bounded and chaotic (largest exponent above a threshold), its
+// picture lights enough of the frame but not most of it, and, for a map, the
+// picture's box dimension lies in a band. People looking at random strange
+// attractors prefer those of dimension about 1.1 to 1.5 (Sprott, 1993); above
+// it a picture is a screen of speckle, below it a few smooth curves. A flow's
+// picture is a projection of a solid made of curves, whose dimension says
+// little of how it looks; flows are judged without the band. The draws are those of one Rnd
 // sequence: the first is what --random SEED draws (of the figure named, or
 // without one a slide-show figure picked as the slide show picks it), each
 // next one goes on from where the Rnd of the one before stopped. That place is
@@ -19,13 +24,32 @@ namespace quillon::render {
 struct Interest {
     double minExponent = 0.01;  // per step, or per unit of time for a flow
     double minLit = 0.005;      // of the frame's pixels
+    double maxLit = 0.5;
+    double minDimension = 1.1;  // the box dimension of a map's picture
+    double maxDimension = 1.5;
 };
 
 // What became of a draw, in the order it is judged.
 // NotChaotic: quasi-periodic or random iteration; WeakExponent: chaotic, but
 // with its largest exponent below the threshold.
-enum class Verdict { Kept, Escaped, LeftFrame, Periodic, NotChaotic, WeakExponent, TooLittleLit };
+enum class Verdict {
+    Kept,
+    Escaped,
+    LeftFrame,
+    Periodic,
+    NotChaotic,
+    WeakExponent,
+    TooLittleLit,
+    TooMuchLit,
+    LowDimension,
+    HighDimension,
+};
+inline constexpr size_t kVerdicts = static_cast<size_t>(Verdict::HighDimension) + 1;
 const char* verdictName(Verdict verdict);
+
+// The verdict on an orbit's statistics; Kept where the picture is not yet
+// measured and the orbit passes.
+Verdict verdictOf(const OrbitStats& stats, const Interest& interest);
 
 // The settings a drawn figure is judged and drawn with (framing, look, counts).
 using SettingsFor = std::function<RenderSettings(const FigureChoice&)>;

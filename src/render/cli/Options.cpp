@@ -183,21 +183,39 @@ OrbitCommand orbitCommandFor(const Arguments& a, const std::vector<FigureChoice>
     const bool search = !a.search.empty(), survey = !a.survey.empty();
     if (a.interesting + search + survey > 1)
         throw UsageError("give one of --interesting, --search and --survey");
-    if (!(a.interesting || search || survey) && (!a.minExponent.empty() || !a.minLit.empty() || !a.maxDraws.empty()))
-        throw UsageError("--min-exponent, --min-lit and --max-draws are for --interesting, --search and --survey");
     OrbitCommand c{.stats = a.stats || a.json, .json = a.json, .quiet = a.quiet, .output = a.output};
-    if (!a.minExponent.empty()) {
-        const auto value = numberFrom(a.minExponent);
-        if (!value)
-            throw UsageError("--min-exponent \"" + a.minExponent + "\" is not a number");
-        c.interest.minExponent = *value;
+    // The rule's thresholds: option, text, where it goes, and its range.
+    struct Threshold {
+        const char* option;
+        const std::string& text;
+        double& value;
+        double low, high;
+        const char* what;
+    };
+    const Threshold thresholds[] = {
+        {"--min-exponent", a.minExponent, c.interest.minExponent, -HUGE_VAL, HUGE_VAL, "a number"},
+        {"--min-lit", a.minLit, c.interest.minLit, 0, 1, "a part of the frame from 0 to 1"},
+        {"--max-lit", a.maxLit, c.interest.maxLit, 0, 1, "a part of the frame from 0 to 1"},
+        {"--min-dimension", a.minDimension, c.interest.minDimension, 0, 2, "a dimension from 0 to 2"},
+        {"--max-dimension", a.maxDimension, c.interest.maxDimension, 0, 2, "a dimension from 0 to 2"},
+    };
+    const bool judging = a.interesting || search || survey;
+    for (const Threshold& t : thresholds) {
+        if (t.text.empty())
+            continue;
+        if (!judging)
+            throw UsageError(std::string(t.option) + " is for --interesting, --search and --survey");
+        const auto value = numberFrom(t.text);
+        if (!value || !(*value >= t.low && *value <= t.high))
+            throw UsageError(std::string(t.option) + " \"" + t.text + "\" is not " + t.what);
+        t.value = *value;
     }
-    if (!a.minLit.empty()) {
-        const auto value = numberFrom(a.minLit);
-        if (!value || *value < 0 || *value > 1)
-            throw UsageError("--min-lit \"" + a.minLit + "\" is not a part of the frame from 0 to 1");
-        c.interest.minLit = *value;
-    }
+    if (!judging && !a.maxDraws.empty())
+        throw UsageError("--max-draws is for --interesting, --search and --survey");
+    if (c.interest.minLit > c.interest.maxLit)
+        throw UsageError("--min-lit is above --max-lit: no figure could be kept");
+    if (c.interest.minDimension > c.interest.maxDimension)
+        throw UsageError("--min-dimension is above --max-dimension: no map could be kept");
     if (!a.maxDraws.empty())
         c.maxDraws = countAtMost(a.maxDraws, "--max-draws", 1'000'000);
     if (!a.steps.empty()) {
@@ -206,8 +224,26 @@ OrbitCommand orbitCommandFor(const Arguments& a, const std::vector<FigureChoice>
             throw UsageError("--steps " + a.steps + " is below 1000: too few for ten blocks of an estimate");
     }
     c.threads = threadsFor(a);
-    c.settingsFor = [&a, replayed](const FigureChoice& choice) {
-        return settingsFor(a, choice, replayed ? &*replayed : nullptr);
+    // A search's contact sheet shows density pictures coloured by the speed
+    // of the orbit,
+    // framed to show each figure whole, unless told otherwise: structure,
+    // not the pass colours of a frame the figure overflows.
+    auto shown = std::make_shared<Arguments>(a);
+    if (search && a.style.empty() && a.colourBy.empty()) {
+        shown->style = "density";
+        shown->colourBy = "speed";
+        if (a.points.empty() && a.passes.empty())
+            shown->points = "2e7";
+    }
+    if (search && a.center.empty() && a.zoom.empty())
+        shown->fit = true;
+    // A drawn orbit is fitted once it is known to stay bounded (see judgeDraw).
+    const bool fit = judging && shown->fit;
+    shown->fit = shown->fit && !judging;
+    c.settingsFor = [shown, replayed, fit](const FigureChoice& choice) {
+        RenderSettings s = settingsFor(*shown, choice, replayed ? &*replayed : nullptr);
+        s.fit = s.fit || fit;
+        return s;
     };
     c.defaultOutput = [](const RenderFigure* figure) { return (figure ? slug(figure->name) : "search") + ".png"; };
     if (search || survey) {
@@ -220,7 +256,7 @@ OrbitCommand orbitCommandFor(const Arguments& a, const std::vector<FigureChoice>
         // A survey is a measurement: the same draws unless a seed is given.
         c.seed = a.random && !a.randomSeed.empty() ? seedFrom(a.randomSeed, "--random") : search ? clockSeed() : 1;
         if (c.figure)
-            settingsFor(a, drawRandom(c.figure, c.seed), nullptr);  // bad settings are refused before any work
+            c.settingsFor(drawRandom(c.figure, c.seed));  // bad settings are refused before any work
         return c;
     }
     c.choices = choices;
@@ -305,6 +341,11 @@ std::unique_ptr<CLI::App> commandLine(Arguments& a)
     add.add_option("--survey", a.survey, "N random draws of each slide-show figure (or --figure): how many are turned down")->type_name("N");
     add.add_option("--min-exponent", a.minExponent, "the largest exponent an interesting orbit needs; default 0.01")->type_name("X");
     add.add_option("--min-lit", a.minLit, "the part of the frame an interesting figure lights; default 0.005")->type_name("F");
+    add.add_option("--max-lit", a.maxLit, "the part of the frame an interesting figure lights at most; default 0.5")->type_name("F");
+    add.add_option("--min-dimension", a.minDimension, "the least box dimension of an interesting map's picture; "
+                   "default 1.1")->type_name("D");
+    add.add_option("--max-dimension", a.maxDimension, "the greatest box dimension of an interesting map's picture; "
+                   "default 1.5")->type_name("D");
     add.add_option("--max-draws", a.maxDraws, "draws before giving up on a figure; default 200")->type_name("N");
     add.add_option("--steps", a.steps, "steps followed for the exponents (default 1e6 for maps, 1e7 for flows)")->type_name("N");
     add.footer("Exit status:\n"

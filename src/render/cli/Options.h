@@ -58,7 +58,7 @@ struct Arguments {
     // The orbit modes.
     bool stats = false, json = false, interesting = false;
     std::string search, survey;
-    std::string minExponent, minLit, maxDraws, steps;
+    std::string minExponent, minLit, maxLit, minDimension, maxDimension, maxDraws, steps;
 };
 
 // The option table, --help and --version, filling the arguments as it parses.

@@ -78,7 +78,7 @@ std::string notFound(const OrbitCommand& c, uint64_t draws)
 {
     return "no interesting " + (c.figure ? c.figure->name : std::string("slide-show figure")) + " in " +
            std::to_string(draws) + " draws from seed " + std::to_string(c.seed) +
-           " (--max-draws, --min-exponent and --min-lit set how hard to look)";
+           " (--max-draws, --min-exponent, --min-lit, --max-lit and the dimensions set how hard to look)";
 }
 
 int runInteresting(const OrbitCommand& c)
@@ -175,7 +175,8 @@ int runSurvey(const OrbitCommand& c)
                                                     c.threads, [&] { progress.advance(1); });
     progress.finish();
     constexpr Verdict kRejections[] = {Verdict::Escaped, Verdict::LeftFrame, Verdict::Periodic,
-                                       Verdict::NotChaotic, Verdict::WeakExponent, Verdict::TooLittleLit};
+                                       Verdict::NotChaotic, Verdict::WeakExponent, Verdict::TooLittleLit,
+                                       Verdict::TooMuchLit, Verdict::LowDimension, Verdict::HighDimension};
     char cell[64];
     if (!c.json) {
         std::snprintf(cell, sizeof cell, "%-20s %6s %9s", "figure", "draws", "rejected");
