@@ -47,6 +47,52 @@ TEST(RenderPalette, NamesEndsAndPassColours)
                      std::string(row.palette) + " at " + std::to_string(row.v));
 }
 
+// Today's pictures stay as they are: the first entries of each table, and its
+// middle, to the bit.
+TEST(RenderPalette, BuiltInTablesUnchanged)
+{
+    struct Row { const char* palette; int entry; LinearRgb colour; };
+    const Row rows[] = {
+        {"ember", 0, {0, 0, 0}},
+        {"ember", 1, {1.00544761e-09f, 0, 0}},
+        {"ember", 2, {8.0493292e-09f, 0, 0}},
+        {"ember", 3, {2.17077805e-08f, 0, 0}},
+        {"ember", 4, {4.7431147e-08f, 0, 5.6581112e-10f}},
+        {"ember", 896, {0.361122549f, 0.0530133955f, 0}},
+        {"ocean", 0, {0.00168579991f, 0.0041014431f, 0.0293709356f}},
+        {"ocean", 1, {0.00169519684f, 0.00413850276f, 0.0295480061f}},
+        {"ocean", 2, {0.00170462357f, 0.00417575799f, 0.0297258943f}},
+        {"ocean", 3, {0.00171408011f, 0.0042132088f, 0.0299046002f}},
+        {"ocean", 4, {0.00172356633f, 0.00425085612f, 0.0300841276f}},
+        {"ocean", 896, {0.0141844796f, 0.233240157f, 0.376813173f}},
+        {"violet", 0, {0.00345681841f, 0, 0.0197801292f}},
+        {"violet", 1, {0.0034932734f, 0, 0.0199679993f}},
+        {"violet", 2, {0.00352999265f, 0, 0.0201570243f}},
+        {"violet", 3, {0.00356697734f, 0, 0.0203472096f}},
+        {"violet", 4, {0.00360422838f, 0, 0.0205385592f}},
+        {"violet", 896, {0.325256735f, 0.0567310601f, 0.4991346f}},
+        {"grey", 0, {0, 0, 0}},
+        {"grey", 1, {1.73774481e-10f, 1.73774481e-10f, 1.73774481e-10f}},
+        {"grey", 2, {1.39019585e-09f, 1.39019585e-09f, 1.39019585e-09f}},
+        {"grey", 3, {4.69191086e-09f, 4.69191086e-09f, 4.69191086e-09f}},
+        {"grey", 4, {1.11215668e-08f, 1.11215668e-08f, 1.11215668e-08f}},
+        {"grey", 896, {0.125f, 0.125f, 0.125f}},
+        {"passes", 0, {0, 0, 0}},
+        {"passes", 1, {0, 0, 0.00030234133f}},
+        {"passes", 2, {0, 0, 0.00060468266f}},
+        {"passes", 3, {0, 0, 0.000907024019f}},
+        {"passes", 4, {0, 0, 0.00120936532f}},
+        {"passes", 896, {0.214041144f, 0.214041144f, 0.214041144f}},
+    };
+    for (const Row& row : rows) {
+        const LinearRgb c = Palette::named(row.palette)->at(row.entry / 1792.0);
+        const std::string where = std::string(row.palette) + " entry " + std::to_string(row.entry);
+        EXPECT_EQ(c.r, row.colour.r) << where;
+        EXPECT_EQ(c.g, row.colour.g) << where;
+        EXPECT_EQ(c.b, row.colour.b) << where;
+    }
+}
+
 TEST(RenderPalette, UniformPalettesRiseEvenlyInLightnessInsideTheGamut)
 {
     struct Row { const char* palette; double darkest, lightest; };
