@@ -15,6 +15,8 @@ namespace {
 // hostile file cannot make us allocate much.
 constexpr size_t kMostSegments = 1000;
 constexpr size_t kMostStops = 1000;
+// A segment is at most 13 numbers of 24 characters and their spaces.
+constexpr size_t kMostDefinitionBytes = kMostSegments * 13 * 25;
 constexpr int kBlendings = 6, kColourings = 3, kEndKinds = 5;
 // Positions GIMP writes with six decimals; ends closer than this meet.
 constexpr double kJoinTolerance = 1e-6;
@@ -92,12 +94,15 @@ std::string cleanName(std::string_view text)
 
 class Lines {
 public:
-    Lines(std::string_view text, const std::string& source) : source_(source)
+    // A definition's segments are parted by semicolons and counted as
+    // segments; a file's lines by newlines.
+    Lines(std::string_view text, const std::string& source, char separator = '\n')
+        : source_(source), unit_(separator == '\n' ? ":" : " segment ")
     {
         if (text.starts_with("\xEF\xBB\xBF"))
             text.remove_prefix(3);
         while (!text.empty()) {
-            const size_t end = std::min(text.find('\n'), text.size());
+            const size_t end = std::min(text.find(separator), text.size());
             std::string_view line = text.substr(0, end);
             if (line.ends_with('\r'))
                 line.remove_suffix(1);
@@ -112,7 +117,7 @@ public:
     // index counts from 0, messages from 1.
     [[noreturn]] void fail(size_t index, const std::string& what) const
     {
-        throw PaletteError(source_ + ":" + std::to_string(index + 1) + ": " + what);
+        throw PaletteError(source_ + unit_ + std::to_string(index + 1) + ": " + what);
     }
 
     double numberAt(size_t index, std::string_view field) const
@@ -134,8 +139,11 @@ public:
 
 private:
     const std::string& source_;
+    const char* unit_;
     std::vector<std::string_view> lines_;
 };
+
+void parseSegments(const Lines& lines, size_t at, size_t segments, Gradient& gradient);
 
 Gradient parseGimp(const Lines& lines, const std::string& fallbackName)
 {
@@ -155,9 +163,13 @@ Gradient parseGimp(const Lines& lines, const std::string& fallbackName)
         lines.fail(at, "the count of segments " + quoted(countFields[0]) + " is not a whole number from 1");
     if (count > kMostSegments)
         lines.fail(at, quoted(countFields[0]) + " segments are more than " + std::to_string(kMostSegments));
-    const auto segments = static_cast<size_t>(count);
-    ++at;
+    parseSegments(lines, at + 1, static_cast<size_t>(count), gradient);
+    return gradient;
+}
 
+// count segments from the line at, and nothing but blank lines after them.
+void parseSegments(const Lines& lines, size_t at, size_t segments, Gradient& gradient)
+{
     gradient.segments.reserve(segments);
     for (size_t k = 0; k < segments; ++k, ++at) {
         if (at >= lines.count())
@@ -207,7 +219,6 @@ Gradient parseGimp(const Lines& lines, const std::string& fallbackName)
     for (; at < lines.count(); ++at)
         if (!trimmed(lines[at]).empty())
             lines.fail(at, "more lines than the " + std::to_string(segments) + " segments counted");
-    return gradient;
 }
 
 struct Stop {
@@ -428,6 +439,34 @@ std::string gimpText(const Gradient& gradient)
         text += '\n';
     }
     return text;
+}
+
+std::string definitionText(const Gradient& gradient)
+{
+    const std::string text = gimpText(gradient);
+    // Past the header's three lines, one segment a line.
+    size_t start = 0;
+    for (int line = 0; line < 3; ++line)
+        start = text.find('\n', start) + 1;
+    std::string segments = text.substr(start, text.size() - start - 1);
+    std::replace(segments.begin(), segments.end(), '\n', ';');
+    return segments;
+}
+
+Gradient parseDefinition(std::string_view text, const std::string& source, const std::string& name)
+{
+    if (text.size() > kMostDefinitionBytes)
+        throw PaletteError(source + ": longer than " + std::to_string(kMostDefinitionBytes) + " characters");
+    Gradient gradient{.name = cleanName(name), .segments = {}, .stops = 0};
+    if (gradient.name.empty())
+        gradient.name = "gradient";
+    const Lines segments(text, source, ';');
+    if (segments.count() == 0)
+        throw PaletteError(source + ": no segments");
+    if (segments.count() > kMostSegments)
+        throw PaletteError(source + ": more than " + std::to_string(kMostSegments) + " segments");
+    parseSegments(segments, 0, segments.count(), gradient);
+    return gradient;
 }
 
 std::vector<LinearRgb> gradientTable(const Gradient& gradient, int steps)

@@ -33,6 +33,13 @@ Gradient parseGradient(std::string_view text, const std::string& source, const s
 // same to the bit: parseGradient of it gives the same segments.
 std::string gimpText(const Gradient& gradient);
 
+// The gradient's segments on one line, parted by semicolons, numbers written
+// so that they read back the same to the bit; all a picture's text needs to
+// draw it again. parseDefinition reads it back, naming the text source in
+// messages ("SOURCE segment N: what"). Throws PaletteError.
+std::string definitionText(const Gradient& gradient);
+Gradient parseDefinition(std::string_view text, const std::string& source, const std::string& name);
+
 // steps + 1 colours evenly spaced from 0 to 1, in linear light.
 std::vector<LinearRgb> gradientTable(const Gradient& gradient, int steps);
 

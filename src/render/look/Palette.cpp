@@ -286,7 +286,6 @@ Palette::Palette(std::string name, std::string description, std::vector<LinearRg
 {
 }
 
-
 const std::vector<Palette>& Palette::all()
 {
     static const std::vector<Palette> palettes = [] {
@@ -334,7 +333,7 @@ Palette Palette::ofGradient(const Gradient& gradient, std::string description)
     const LinearRgb &first = table.front(), &last = table.back();
     const bool cyclic = first.r == last.r && first.g == last.g && first.b == last.b;
     description += ", " + hexOf(first) + " to " + hexOf(last);
-    return Palette(gradient.name, std::move(description), std::move(table), cyclic, gimpText(gradient));
+    return Palette(gradient.name, std::move(description), std::move(table), cyclic, definitionText(gradient));
 }
 
 Palette Palette::fromFile(const std::string& path)
@@ -361,9 +360,9 @@ Palette Palette::fromFile(const std::string& path)
                                                    : "GIMP gradient \"" + gradient.name + "\" from " + source);
 }
 
-Palette Palette::fromDefinition(std::string_view text)
+Palette Palette::fromDefinition(std::string_view text, const std::string& name, const std::string& source)
 {
-    const Gradient gradient = parseGradient(text, "palette definition", "gradient", true);
+    const Gradient gradient = parseDefinition(text, source, name);
     return ofGradient(gradient, "GIMP gradient \"" + gradient.name + "\" of " +
                                     std::to_string(gradient.segments.size()) + " segments");
 }

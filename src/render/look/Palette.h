@@ -3,11 +3,11 @@
 #pragma once
 
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "render/image/UsageError.h"
 #include "render/look/ColourSpace.h"
 #include "runtime/QBColor.h"
 
@@ -17,9 +17,8 @@ struct Gradient;
 
 // A palette file or definition that cannot be used, in one line: the file,
 // the line and what is wrong there.
-class PaletteError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
+struct PaletteError : UsageError {
+    using UsageError::UsageError;
 };
 
 class Palette {
@@ -31,9 +30,10 @@ public:
     // A GIMP gradient (.ggr) or a list of colour stops, one "POSITION COLOUR"
     // a line; see the manual page. Throws PaletteError.
     static Palette fromFile(const std::string& path);
-    // The palette whose definition() the text is, the same to the bit.
-    // Throws PaletteError.
-    static Palette fromDefinition(std::string_view text);
+    // The palette whose definition() the text is, the same to the bit, by
+    // the name given. Throws PaletteError, its message beginning with source.
+    static Palette fromDefinition(std::string_view text, const std::string& name,
+                                  const std::string& source = "the palette definition");
     // A built-in's name, else a file: text with a slash or a dot in it, or a
     // file that is there. Nothing for other text; throws PaletteError for a
     // file that cannot be used.
@@ -45,7 +45,7 @@ public:
     // Its ends meet, so that it suits values that wrap round, such as angles.
     bool cyclic() const { return cyclic_; }
     // Empty for a built-in; for a palette from a file, all it takes to rebuild
-    // it without the file (a GIMP gradient, numbers written in full).
+    // it without the file: its segments as GIMP has them, on one line.
     const std::string& definition() const { return definition_; }
 
     // The colour at v in linear light; v is clamped to [0, 1].
