@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "render/look/Palette.h"
+#include "render/look/PublishedMaps.h"
 
 namespace quillon::render {
 namespace {
@@ -18,7 +21,9 @@ void expectColour(const LinearRgb& actual, const LinearRgb& expected, const std:
 
 TEST(RenderPalette, NamesEndsAndPassColours)
 {
-    EXPECT_EQ(Palette::names(), (std::vector<std::string>{"ember", "ocean", "violet", "grey", "passes"}));
+    EXPECT_EQ(Palette::names(),
+              (std::vector<std::string>{"ember", "ocean", "violet", "grey", "passes", "viridis", "magma", "inferno",
+                                        "plasma", "cividis", "twilight", "sunset", "aurora", "neon"}));
     for (const std::string& name : Palette::names()) {
         const auto palette = Palette::named(name);
         ASSERT_TRUE(palette) << name;
@@ -91,6 +96,49 @@ TEST(RenderPalette, BuiltInTablesUnchanged)
         EXPECT_EQ(c.g, row.colour.g) << where;
         EXPECT_EQ(c.b, row.colour.b) << where;
     }
+}
+
+// The published tables as matplotlib has them, and the palettes made of them:
+// sRGB values read in as light, and the ends where the tables' ends are.
+TEST(RenderPalette, PublishedTablesAsPublished)
+{
+    struct Row { const char* palette; size_t size, entry; double r, g, b; };
+    const Row rows[] = {
+        {"viridis", 256, 0, 0.267004, 0.004874, 0.329415},
+        {"viridis", 256, 128, 0.127568, 0.566949, 0.550556},
+        {"viridis", 256, 255, 0.993248, 0.906157, 0.143936},
+        {"magma", 256, 0, 0.001462, 0.000466, 0.013866},
+        {"magma", 256, 128, 0.716387, 0.214982, 0.475290},
+        {"magma", 256, 255, 0.987053, 0.991438, 0.749504},
+        {"inferno", 256, 0, 0.001462, 0.000466, 0.013866},
+        {"inferno", 256, 128, 0.735683, 0.215906, 0.330245},
+        {"inferno", 256, 255, 0.988362, 0.998364, 0.644924},
+        {"plasma", 256, 0, 0.050383, 0.029803, 0.527975},
+        {"plasma", 256, 128, 0.798216, 0.280197, 0.469538},
+        {"plasma", 256, 255, 0.940015, 0.975158, 0.131326},
+        {"cividis", 256, 0, 0.000000, 0.135112, 0.304751},
+        {"cividis", 256, 128, 0.488697, 0.485318, 0.471008},
+        {"cividis", 256, 255, 0.995737, 0.909344, 0.217772},
+        {"twilight", 510, 0, 0.88575015840754434, 0.85000924943067835, 0.8879736506427196},
+        {"twilight", 510, 255, 0.18488035509396164, 0.079425730279723883, 0.21307651648984993},
+        {"twilight", 510, 509, 0.88571155122845646, 0.85002186115856315, 0.88572538990087124},
+    };
+    for (const Row& row : rows) {
+        const std::string where = std::string(row.palette) + " entry " + std::to_string(row.entry);
+        const auto map = std::find_if(std::begin(kPublishedMaps), std::end(kPublishedMaps),
+                                      [&](const PublishedMap& m) { return row.palette == std::string(m.name); });
+        ASSERT_NE(map, std::end(kPublishedMaps)) << where;
+        ASSERT_EQ(map->size, row.size) << where;
+        EXPECT_EQ(map->srgb[row.entry][0], row.r) << where;
+        EXPECT_EQ(map->srgb[row.entry][1], row.g) << where;
+        EXPECT_EQ(map->srgb[row.entry][2], row.b) << where;
+        const LinearRgb c = Palette::named(row.palette)->at(static_cast<double>(row.entry) / (row.size - 1));
+        EXPECT_FLOAT_EQ(c.r, static_cast<float>(srgbToLinear(row.r))) << where;
+        EXPECT_FLOAT_EQ(c.g, static_cast<float>(srgbToLinear(row.g))) << where;
+        EXPECT_FLOAT_EQ(c.b, static_cast<float>(srgbToLinear(row.b))) << where;
+    }
+    for (const std::string& name : Palette::names())
+        EXPECT_EQ(Palette::named(name)->cyclic(), name == "twilight" || name == "neon") << name;
 }
 
 TEST(RenderPalette, UniformPalettesRiseEvenlyInLightnessInsideTheGamut)
