@@ -21,6 +21,48 @@ cmp -s view.png view-again.png || fail "a view replays to other bytes"
 "$render" --replay fit.png -o fit-again.png -q > /dev/null || fail "a fitted picture's replay"
 cmp -s fit.png fit-again.png || fail "a fitted picture replays to other bytes"
 
+# --- a palette file: the picture carries it, and replays without it ---
+printf '# dusk\n0 #0b1030\n0.4 180 40 90\n1 #ffe8c0\n' > dusk.txt
+cat > glow.ggr <<'GGR'
+GIMP Gradient
+Name: Glow
+2
+0.000000 0.300000 0.500000 0.000000 0.000000 0.200000 1.000000 1.000000 0.000000 0.000000 1.000000 2 1
+0.500000 0.500000 1.000000 1.000000 0.000000 0.000000 1.000000 1.000000 1.000000 0.600000 1.000000 3 0 0 0
+GGR
+for file in dusk.txt glow.ggr; do
+    "$render" --figure Henon --style density --size 64x48 --points 1e5 --palette "$file" -o "$file.png" -q \
+        > /dev/null || { fail "a picture with $file"; continue; }
+    grep -aq 'quillon:palette-definition' "$file.png" || fail "$file: the picture lacks its palette's definition"
+    mv "$file" "$file.away"
+    "$render" --replay "$file.png" -o "$file-again.png" -q > /dev/null || fail "$file: the replay without the file"
+    cmp -s "$file.png" "$file-again.png" || fail "$file: the replay without the file makes other bytes"
+    mv "$file.away" "$file"
+done
+"$render" --replay dusk.txt.png --palette viridis -o viridis.png -q > /dev/null || fail "a palette file's picture anew"
+grep -aq 'quillon:palette-definition' viridis.png && fail "a built-in palette over a file's keeps the definition"
+
+# --- a bad palette file: status 2, one line naming the file and its line, no picture ---
+printf '0 #000000\n0.5 #12\n1 #ffffff\n' > bad-stops.txt
+printf 'GIMP Gradient\nName: x\n1\n0 0.5 1 0 0 0 1 1 1 1 1 7 0\n' > bad-blend.ggr
+head -c 2000000 /dev/zero | tr '\0' '#' > huge.txt
+while IFS='|' read -r file word; do
+    rm -f out.png .out.png.partial-*
+    "$render" --figure Henon --style density --size 64x48 --points 1e5 --palette "$file" -o out.png -q 2> err.txt
+    status=$?
+    [[ $status -eq 2 ]] || fail "$file: status $status, not 2"
+    [[ $(wc -l < err.txt) -eq 1 ]] || fail "$file: stderr is not one line: $(cat err.txt)"
+    grep -q -- "$file" err.txt || fail "$file: the message does not name the file: $(cat err.txt)"
+    grep -q -- "$word" err.txt || fail "$file: the message does not say $word: $(cat err.txt)"
+    compgen -G 'out.png' > /dev/null && fail "$file: left out.png"
+    compgen -G '.out.png.partial-*' > /dev/null && fail "$file: left a partial file"
+done <<'TABLE'
+bad-stops.txt|:2: "#12" is not a colour
+bad-blend.ggr|:4: the blending "7" is unknown
+huge.txt|larger than 1 MiB
+no-such.ggr|cannot be read
+TABLE
+
 # --- damaged text: status 2, one line naming the value, no picture ---
 "$render" --figure BIFURCATION --size 64x48 --points 1e4 -o bif.png -q > /dev/null || fail "bifurcation"
 "$render" --figure Henon --style density --size 64x48 --points 1e5 -o den.png -q > /dev/null || fail "density"
@@ -58,6 +100,8 @@ depth|den.png|depth|quillon:depth=12
 supersampling|den.png|aa|quillon:aa=9
 tone|den.png|tone|quillon:tone=loud
 palette|den.png|palette|quillon:palette=plaid
+palette definition|dusk.txt.png|palette-definition|quillon:palette-definition=0;1
+palette definition empty|dusk.txt.png|palette-definition|quillon:palette-definition=
 background|den.png|background|quillon:background=glow
 parameter not a number|den.png|abc|quillon:param:a=abc
 parameter infinite|den.png|inf|quillon:param:a=inf

@@ -492,12 +492,19 @@ void setLook(const Arguments& a, RenderSettings& s, bool replayed)
         s.colour = *colour;
     }
     if (!a.palette.empty()) {
+        // A palette file is read now, once: the picture keeps its definition.
         s.palette = a.palette;
+        s.paletteDefinition.clear();
+        if (!Palette::named(a.palette))
+            if (const auto file = Palette::byNameOrFile(a.palette))
+                s.paletteDefinition = file->definition();
     } else if (colourGiven && s.colour != OrbitColour::None) {
         // A colour by the orbit wants a palette of many hues; a direction, a round one.
         const char* wanted = s.colour == OrbitColour::Angle ? "twilight" : "viridis";
-        if (Palette::named(wanted))
+        if (Palette::named(wanted)) {
             s.palette = wanted;
+            s.paletteDefinition.clear();
+        }
     }
 }
 

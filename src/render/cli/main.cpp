@@ -1,7 +1,9 @@
 // quillon-render: any figure of the window program as a picture file, without a
 // window. See --help, and the manual page quillon-render(1).
 #include <CLI/CLI.hpp>
+#include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +11,7 @@
 #include <iostream>
 #include <new>
 #include <string>
+#include <string_view>
 
 #include "render/cli/Options.h"
 #include "render/cli/Progress.h"
@@ -30,8 +33,21 @@ int run(const Arguments& a)
         return 0;
     }
     if (a.listPalettes) {
+        // A terminal that shows 24-bit colour sees each palette too.
+        const char* colourTerm = std::getenv("COLORTERM");
+        const bool strips = isatty(STDOUT_FILENO) && colourTerm &&
+                            (std::string_view(colourTerm) == "truecolor" || std::string_view(colourTerm) == "24bit");
+        size_t widest = 0;
         for (const std::string& name : Palette::names())
-            std::cout << name << "  " << Palette::named(name)->description() << '\n';
+            widest = std::max(widest, name.size());
+        for (const std::string& name : Palette::names()) {
+            const Palette palette = *Palette::named(name);
+            if (strips)
+                std::cout << name << std::string(widest - name.size() + 2, ' ') << terminalStrip(palette, 48) << "  "
+                          << palette.description() << '\n';
+            else
+                std::cout << name << "  " << palette.description() << '\n';
+        }
         return 0;
     }
     const Plan plan = planFor(a);

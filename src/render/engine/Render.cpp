@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <map>
 
 #include "app/PictureText.h"
@@ -48,8 +49,7 @@ void checkSettings(const RenderSettings& s)
         throw SettingError("tone", "\"" + s.tone + "\" is none of log, eq and flame");
     s.controls.check();
     checkColourFor(s.choice, s.colour);
-    if (!Palette::named(s.palette))
-        throw SettingError("palette", "\"" + s.palette + "\" is unknown");
+    paletteOf(s);
     backgroundOf(s);
     if (s.depth != 8 && s.depth != 16)
         throw SettingError("depth", std::to_string(s.depth) + " is neither 8 nor 16");
@@ -100,6 +100,15 @@ void resolveColourRange(RenderSettings& s)
 
 Palette paletteOf(const RenderSettings& s)
 {
+    if (!s.paletteDefinition.empty()) {
+        try {
+            return Palette::fromDefinition(s.paletteDefinition, std::filesystem::path(s.palette).stem().string(),
+                                           "of \"" + s.palette + "\"");
+        } catch (const PaletteError& e) {
+            // "of \"FILE\" segment N: what", told as the palette-definition's.
+            throw SettingError("palette-definition", e.what());
+        }
+    }
     const auto palette = Palette::named(s.palette);
     if (!palette)
         throw SettingError("palette", "\"" + s.palette + "\" is unknown");
@@ -223,6 +232,8 @@ TextChunks metadataOf(const RenderSettings& s, const std::string& caption)
     if (s.style == Style::Density) {
         add("tone", s.tone);
         add("palette", s.palette);
+        if (!s.paletteDefinition.empty())
+            add("palette-definition", s.paletteDefinition);
         add("depth", std::to_string(s.depth));
         add("aa", std::to_string(s.supersampling));
         // Pictures of the fixed plan (version 2.1) say nothing of their plan.
@@ -324,6 +335,11 @@ RenderSettings settingsOfText(const TextChunks& text)
     if (s.style == Style::Density) {
         s.tone = need("tone");
         s.palette = need("palette");
+        if (ours.count("palette-definition")) {
+            s.paletteDefinition = ours["palette-definition"];
+            if (s.paletteDefinition.empty())
+                throw UsageError("the picture's quillon:palette-definition is empty");
+        }
         s.depth = static_cast<int>(whole("depth", 16));
         s.supersampling = static_cast<int>(whole("aa", 4));
         s.plan = ours.count("plan") ? static_cast<int>(whole("plan", kGrowingPlan)) : kFixedPlan;

@@ -49,7 +49,10 @@ struct RenderSettings {
     ToneControls controls;  // the tone's defaults unless asked otherwise (ToneControls::defaultsFor)
     OrbitColour colour = OrbitColour::None;  // what a density picture's colour follows
     std::optional<ColourRange> colourRange;  // the speeds it spans; found before counting when not given
-    std::string palette = "ember";
+    std::string palette = "ember";  // a built-in's name, or the palette file's path
+    // A palette file's segments (Palette::definition), so that the picture
+    // draws again without the file; empty for a built-in.
+    std::string paletteDefinition;
     std::string background = "#000000";
     int depth = 8;
     int supersampling = 1;
