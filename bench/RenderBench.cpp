@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "BareMaps.h"
+#include "render/engine/OrbitColouring.h"
 #include "render/engine/Render.h"
 #include "render/image/PngFile.h"
 
@@ -88,11 +89,31 @@ void printRatio(const char* name, const char* figure, int width, int height, uin
     std::printf("render %s density 1 thread (%dx%d): ratio %.2f\n", name, width, height, counted / bare);
 }
 
+// Counting with a colour by the orbit against counting the density alone,
+// in the same run, one thread each.
+void printColourRatio(quillon::OrbitColour colour)
+{
+    render::RenderSettings density = densitySettings("Henon", 1024, 768, 100'000'000, 1);
+    render::RenderSettings coloured = density;
+    coloured.colour = colour;
+    render::resolveColourRange(coloured);
+    std::vector<double> ratios;
+    for (int k = 0; k < kTrials; ++k) {
+        const double alone = countingRate(density);
+        ratios.push_back(countingRate(coloured) / alone);
+    }
+    std::sort(ratios.begin(), ratios.end());
+    std::printf("render henon colour-by %s 1 thread: ratio %.2f (of the density row)\n",
+                render::orbitColourName(colour), ratios[kTrials / 2]);
+}
+
 }  // namespace
 
 void printRenderRows()
 {
     printRatio<HenonMap>("henon", "Henon", 1024, 768, 200'000'000);
+    for (const quillon::OrbitColour colour : {quillon::OrbitColour::Speed, quillon::OrbitColour::Angle})
+        printColourRatio(colour);
     printRatio<HenonMap>("henon", "Henon", 4096, 3072, 200'000'000);
     printRatio<SierpinskiMap>("chaos game", "Sierpi", 1024, 768, 100'000'000);
     printRatio<HopalongMap>("hopalong", "Hopalong", 1024, 768, 50'000'000);

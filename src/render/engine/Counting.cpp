@@ -382,7 +382,7 @@ private:
             if (pixel) {
                 ++grid.counts[*pixel];
                 if (coloured)
-                    addColour(grid, *pixel, colour);
+                    addColourOf<OrbitColour::Speed>(grid, *pixel, colour);  // the only colour a sweep has
             }
         }
         lane.orbit.x = x;

@@ -88,7 +88,8 @@ ColourRange speedRange(const FigureChoice& choice, uint32_t seed, uint64_t orbit
     double lastU = 0, lastV = 0;
     for (uint64_t k = 0; k < steps && !orbit.ended(); ++k) {
         orbit.step();
-        const double d = std::hypot((orbit.u() - lastU) * plane.canvas.kx, (orbit.v() - lastV) * plane.canvas.ky);
+        const double dx = (orbit.u() - lastU) * plane.canvas.kx, dy = (orbit.v() - lastV) * plane.canvas.ky;
+        const double d = std::sqrt(dx * dx + dy * dy);  // as the counting measures it
         lastU = orbit.u();
         lastV = orbit.v();
         if (k >= kSettle && (k - kSettle) % every == 0 && std::isfinite(d))
