@@ -28,6 +28,17 @@ gallery=(
     "tree|--figure Tree --size 800x600 --points 2e6"
     "lorenz-xz|--figure \"Lorenz Orbits (XZ)\" --style density --aa 2 --size 800x600 --points 2e8 --palette ember"
     "bifurcation|--figure BIFURCATION --param start=2.9 --style density --size 800x600 --points 2e8 --palette ocean"
+    # The tone: the log tone, then the flame renderers' tone and controls.
+    "crown-log|--figure Crown --style density --size 800x600 --points 2e8 --palette ember"
+    "crown-flame|--figure Crown --style density --size 800x600 --points 2e8 --palette ember --tone flame"
+    # Colour by the orbit.
+    "sierpi-map|--figure Sierpi --style density --colour-by map --palette plasma --size 800x600 --points 1e8"
+    "tree-map|--figure Tree --style density --colour-by map --fit --size 800x600 --points 1e8"
+    "scorpion-map|--figure Scorpion --style density --colour-by map --palette sunset --fit --aa 2 --size 800x600 --points 5e7"
+    "henon-angle|--figure Henon --style density --colour-by angle --fit --size 800x600 --points 3e8"
+    "mira-angle|--figure Mira --style density --colour-by angle --palette neon --size 800x600 --points 2e8"
+    "lorenz-speed|--figure \"Lorenz Orbits (XZ)\" --style density --colour-by speed --palette plasma --aa 2 --size 800x600 --points 2e8"
+    "hopalong-speed|--figure Hopalong-2 --style density --colour-by speed --size 800x600 --points 2e8"
 )
 
 echo "| | | |"
