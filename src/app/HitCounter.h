@@ -7,11 +7,17 @@
 // Several orbits ("lanes") run side by side, a point of each in turn: one
 // orbit's step waits on the step before it, so the processor has the other
 // lanes' steps to work on meanwhile.
+//
+// A picture coloured by what the orbit does also sums, per pixel, a value of
+// every point that fell in it (whole numbers, so that sums do not depend on
+// the order they are added in).
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <numbers>
 #include <utility>
 
 #include "app/CanvasPoint.h"
@@ -20,21 +26,116 @@
 
 namespace quillon {
 
+// What a point's colour follows, besides its count.
+enum class OrbitColour : int16_t {
+    None,   // the count alone
+    Speed,  // the distance from the point before, within a range
+    Angle,  // the direction of travel from the point before
+    Turn,   // how sharply the orbit turns at the point before: 0 straight on, 1 back
+    Map,    // which map placed it, blended along the orbit; or which pass drew it
+    Age,    // how far along its orbit
+};
+
+// A value of 0 to 1 as the whole numbers a sum adds, and a direction's parts.
+inline constexpr double kValueUnit = 65535;
+inline constexpr double kDirectionUnit = 32767;
+// How far the map colour moves towards the colour of the map that placed a point.
+inline constexpr double kMapBlend = 0.5;
+
 // One orbit being counted: where its drawing routine stands, and how far from
 // the figure's start it began (in map units, on both axes), so that many
-// orbits of one figure are independent of each other.
+// orbits of one figure are independent of each other; and what its colour
+// remembers of the points before.
 struct CountLane {
     Orbit orbit;
     PassCursor cursor;
     double nudge = 0;
+    double lastU = 0, lastV = 0;    // the point before
+    double lastDx = 0, lastDy = 0;  // the step to it, on the canvas
+    int16_t seen = 0;               // points so far, up to 2
+    double mapColour = 0.5;
+    uint64_t index = 0;             // points of the orbit so far
 };
 
-// The grid counted into.
+// The grid counted into, and the sums of the colour when there is one.
 struct HitGrid {
     uint32_t* counts = nullptr;  // row by row, stride counts a row
     size_t stride = 0;
     PixelMapping mapping;
+    OrbitColour colour = OrbitColour::None;
+    uint64_t* values = nullptr;                        // of every mode but Angle
+    int64_t* cosSums = nullptr, *sinSums = nullptr;    // of Angle
+    double low = 0, scale = 1;  // Speed: (distance - low) * scale
+    double ageScale = 0;        // Age: index * ageScale
+    int16_t mapCount = 0;       // Map: the row's
 };
+
+// The value of a point of the lane, 0 to 1, or for Angle its direction; the
+// lane then remembers the point.
+struct PointColour {
+    double value = 0;
+    double cosine = 0, sine = 0;  // 0, 0: no direction (an orbit's first point)
+};
+
+inline double clampedUnit(double v) { return !(v > 0) ? 0 : v > 1 ? 1 : v; }
+
+inline PointColour pointColour(CountLane& lane, const HitGrid& grid, double u, double v)
+{
+    const double dx = (u - lane.lastU) * grid.mapping.canvas.kx;
+    const double dy = (v - lane.lastV) * grid.mapping.canvas.ky;
+    PointColour c;
+    switch (grid.colour) {
+    case OrbitColour::None: break;
+    case OrbitColour::Speed:
+        if (lane.seen > 0)
+            c.value = clampedUnit((std::hypot(dx, dy) - grid.low) * grid.scale);
+        break;
+    case OrbitColour::Angle:
+        if (lane.seen > 0 && (dx != 0 || dy != 0)) {
+            // Up the picture is the positive direction, as on a map.
+            const double angle = std::atan2(-dy, dx);
+            if (std::isfinite(angle)) {
+                c.cosine = std::cos(angle);
+                c.sine = std::sin(angle);
+            }
+        }
+        break;
+    case OrbitColour::Turn:
+        if (lane.seen > 1)
+            c.value = clampedUnit(std::fabs(std::atan2(lane.lastDx * dy - lane.lastDy * dx,
+                                                       lane.lastDx * dx + lane.lastDy * dy)) /
+                                  std::numbers::pi);
+        break;
+    case OrbitColour::Map:
+        if (grid.mapCount > 1) {
+            const double own = (lane.orbit.lastMap - 1) / static_cast<double>(grid.mapCount - 1);
+            lane.mapColour += (own - lane.mapColour) * kMapBlend;
+            c.value = clampedUnit(lane.mapColour);
+        } else {
+            c.value = clampedUnit((lane.orbit.colorIndex - 9) / 6.0);  // the pass colours 9..15
+        }
+        break;
+    case OrbitColour::Age: c.value = clampedUnit(static_cast<double>(lane.index) * grid.ageScale); break;
+    }
+    lane.lastDx = dx;
+    lane.lastDy = dy;
+    lane.lastU = u;
+    lane.lastV = v;
+    lane.seen = static_cast<int16_t>(lane.seen < 2 ? lane.seen + 1 : 2);
+    ++lane.index;
+    return c;
+}
+
+// Adds a point's colour to the pixel's sums.
+inline void addColour(const HitGrid& grid, size_t pixel, const PointColour& c)
+{
+    if (grid.colour == OrbitColour::Angle) {
+        grid.cosSums[pixel] += std::llround(c.cosine * kDirectionUnit);
+        grid.sinSums[pixel] += std::llround(c.sine * kDirectionUnit);
+    } else {
+        grid.values[pixel] += static_cast<uint64_t>(c.value * kValueUnit + 0.5);
+    }
+}
 
 // The most lanes one thread runs side by side. Measured on a 2-core AMD EPYC
 // (Zen 5): one lane of Henon is as fast as a bare loop, two are a tenth
@@ -46,53 +147,62 @@ namespace detail {
 
 // The routine's host for counting: it never halts, nothing waits at its
 // entry, and it ends the routine after every point, so that the lanes take
-// turns.
-template <bool Count>
+// turns. Count: the point is counted (else only run past); Colour: the
+// lane's colour follows the point.
+template <bool Count, bool Colour>
 struct LaneHost {
+    const HitGrid& grid;
     uint32_t* counts;
     size_t stride;
     const PixelMapping& mapping;
-    double nudge;
+    CountLane& lane;
 
     static bool resetPending() { return false; }
     static bool halted() { return false; }
     static void starting(const MapFigure&) {}
     void started(Orbit& orbit) const
     {
-        orbit.x += nudge;
-        orbit.y += nudge;
+        orbit.x += lane.nudge;
+        orbit.y += lane.nudge;
     }
     __attribute__((always_inline)) bool point(double u, double v) const
     {
+        PointColour colour;
+        if constexpr (Colour)
+            colour = pointColour(lane, grid, u, v);
         if constexpr (Count) {
             int ix, iy;
-            if (mapping.locate(u, v, ix, iy))
-                ++counts[static_cast<size_t>(iy) * stride + static_cast<size_t>(ix)];
+            if (mapping.locate(u, v, ix, iy)) {
+                const size_t pixel = static_cast<size_t>(iy) * stride + static_cast<size_t>(ix);
+                ++counts[pixel];
+                if constexpr (Colour)
+                    addColour(grid, pixel, colour);
+            }
         }
         return false;
     }
 };
 
 // The next point of one lane.
-template <const MapFigure& Row, bool Count>
-__attribute__((always_inline)) inline void lanePoint(CountLane& lane, uint32_t* counts, size_t stride,
-                                                     const PixelMapping& mapping)
+template <const MapFigure& Row, bool Count, bool Colour>
+__attribute__((always_inline)) inline void lanePoint(CountLane& lane, const HitGrid& grid, uint32_t* counts,
+                                                     size_t stride, const PixelMapping& mapping)
 {
-    LaneHost<Count> host{counts, stride, mapping, lane.nudge};
+    LaneHost<Count, Colour> host{grid, counts, stride, mapping, lane};
     runPassesInto(Row, lane.orbit, lane.cursor, host);
 }
 
-template <const MapFigure& Row, bool Count, size_t... L>
-__attribute__((always_inline)) inline void lanesPoint(std::array<CountLane, sizeof...(L)>& lanes, uint32_t* counts,
-                                                      size_t stride, const PixelMapping& mapping,
-                                                      std::index_sequence<L...>)
+template <const MapFigure& Row, bool Count, bool Colour, size_t... L>
+__attribute__((always_inline)) inline void lanesPoint(std::array<CountLane, sizeof...(L)>& lanes,
+                                                      const HitGrid& grid, uint32_t* counts, size_t stride,
+                                                      const PixelMapping& mapping, std::index_sequence<L...>)
 {
-    (lanePoint<Row, Count>(lanes[L], counts, stride, mapping), ...);
+    (lanePoint<Row, Count, Colour>(lanes[L], grid, counts, stride, mapping), ...);
 }
 
 // Flattened: everything the lanes call, the row's own statements too, is
 // compiled into the loop.
-template <const MapFigure& Row, size_t N, bool Count>
+template <const MapFigure& Row, size_t N, bool Count, bool Colour>
 __attribute__((flatten)) void runLanes(CountLane* lanes, const HitGrid& grid, uint64_t points)
 {
     // Local copies stay in registers: the counts' stores cannot reach them.
@@ -103,29 +213,39 @@ __attribute__((flatten)) void runLanes(CountLane* lanes, const HitGrid& grid, ui
     uint32_t* const counts = grid.counts;
     const size_t stride = grid.stride;
     for (uint64_t k = 0; k < points; ++k)
-        lanesPoint<Row, Count>(local, counts, stride, mapping, std::make_index_sequence<N>{});
+        lanesPoint<Row, Count, Colour>(local, grid, counts, stride, mapping, std::make_index_sequence<N>{});
     for (size_t l = 0; l < N; ++l)
         lanes[l] = local[l];
+}
+
+template <const MapFigure& Row, bool Colour>
+void countLanes(CountLane* lanes, int laneCount, const HitGrid& grid, uint64_t points, bool count)
+{
+    if (!count) {
+        for (int l = 0; l < laneCount; ++l)
+            runLanes<Row, 1, false, Colour>(lanes + l, grid, points);
+        return;
+    }
+    static_assert(kMaxLanes == 2, "a run for every number of lanes up to kMaxLanes");
+    if (laneCount == 2)
+        runLanes<Row, 2, true, Colour>(lanes, grid, points);
+    else
+        runLanes<Row, 1, true, Colour>(lanes, grid, points);
 }
 
 }  // namespace detail
 
 // Runs `points` more points of each of the laneCount (1 to kMaxLanes) lanes,
-// counting them on the grid, or with count false only running them (to reach
-// a place of an orbit without counting what came before).
+// counting them on the grid (and their colour, if it has one), or with count
+// false only running them (to reach a place of an orbit without counting
+// what came before; the colour's memory follows all the same).
 template <const MapFigure& Row>
 void countLanesOf(CountLane* lanes, int laneCount, const HitGrid& grid, uint64_t points, bool count)
 {
-    if (!count) {
-        for (int l = 0; l < laneCount; ++l)
-            detail::runLanes<Row, 1, false>(lanes + l, grid, points);
-        return;
-    }
-    static_assert(kMaxLanes == 2, "a run for every number of lanes up to kMaxLanes");
-    if (laneCount == 2)
-        detail::runLanes<Row, 2, true>(lanes, grid, points);
+    if (grid.colour == OrbitColour::None)
+        detail::countLanes<Row, false>(lanes, laneCount, grid, points, count);
     else
-        detail::runLanes<Row, 1, true>(lanes, grid, points);
+        detail::countLanes<Row, true>(lanes, laneCount, grid, points, count);
 }
 
 // The row with its counting run: constexpr MapFigure kRow = countedRow<kRow>(...).

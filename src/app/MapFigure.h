@@ -107,6 +107,9 @@ struct MapFigure {
     bool resetKeepsNewPoint = false;
     // A flow's time per point; a map's unit is its step (0 here).
     double timeStep = 0;
+    // A figure of random choices among maps: how many (its step tells which in
+    // lastMap); 0 for the others.
+    int16_t mapCount = 0;
 
     // The row's drawing with its points counted instead of drawn, compiled with
     // the row's own step inside, for several orbits side by side (see countedRow).

@@ -27,6 +27,7 @@ struct Orbit {
     double yNew = 0;
     int16_t iter = 0;                   // step within the current pass
     int16_t colorIndex = 0;             // colour of the current pass
+    int16_t lastMap = 0;                // which map of a random figure placed the point (from 1)
     double prandtl = 0, rayleigh = 0, param3 = 0;  // Lorenz parameters
     Rnd rnd;
 

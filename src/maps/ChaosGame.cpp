@@ -37,7 +37,8 @@ void sierpiStart(Orbit& f, RoutineLocals&)
 void sierpiStep(Orbit& f, RoutineLocals&)
 {
     f.a = Int(f.rnd.next() * 3.0f) + 1.0f;  // the corner, 1..3
-    const int* corner = kCorners[static_cast<int>(f.a) - 1];
+    f.lastMap = static_cast<int16_t>(f.a);
+    const int* corner = kCorners[f.lastMap - 1];
     f.xNew = (corner[0] + f.x) / 2;
     f.yNew = (corner[1] + f.y) / 2;
 }
@@ -54,6 +55,7 @@ void scorpionStep(Orbit& f, RoutineLocals&)
 {
     const float s = f.rnd.next();
     const int row = s <= 0.01f ? 0 : s <= 0.86f ? 1 : s <= 0.93f ? 2 : 3;
+    f.lastMap = static_cast<int16_t>(row + 1);
     load(f, kScorpionMaps[row]);
     f.xNew = (f.a * f.x + f.b * f.y) + f.e;
     f.yNew = (f.c * f.x + f.d * f.y) + f.f;
@@ -96,7 +98,9 @@ int treeRow(float r, float p1, float p2)
 void treeStep(Orbit& f, RoutineLocals&)
 {
     f.r = f.rnd.next();
-    load(f, kTreeMaps[treeRow(static_cast<float>(f.r), f.p1, f.p2)]);
+    const int row = treeRow(static_cast<float>(f.r), f.p1, f.p2);
+    f.lastMap = static_cast<int16_t>(row + 1);
+    load(f, kTreeMaps[row]);
     const double newY = f.a * f.y - f.b * f.x + f.f;
     const double newX = f.c * f.y - f.d * f.x + f.e;
     f.y = newY;
@@ -126,7 +130,9 @@ void trianglesStep(Orbit& f, RoutineLocals&)
     const double cosine = 0.65 * std::cos(theta);
     const double sine = 0.65 * std::sin(theta);
     f.z = f.x;
-    if (f.rnd.next() < 0.5f) {
+    const bool first = f.rnd.next() < 0.5f;
+    f.lastMap = first ? 1 : 2;
+    if (first) {
         f.x = cosine * f.x - sine * f.y;
         f.y = sine * f.z + cosine * f.y;
     } else {
@@ -149,6 +155,7 @@ constexpr MapFigure kSierpi = countedRow<kSierpi>(MapFigure{
     .start = sierpiStart,
     .step = sierpiStep,
     .canvas = {.kx = 20, .ky = 45, .qx = 10, .qy = 15},
+    .mapCount = 3,
 });
 
 constexpr MapFigure kScorpion = countedRow<kScorpion>(MapFigure{
@@ -160,6 +167,7 @@ constexpr MapFigure kScorpion = countedRow<kScorpion>(MapFigure{
     .step = scorpionStep,
     .canvas = {.kx = 2400, .ky = 1200, .qx = 3, .qy = 4.5},
     .advance = stayInPlace,
+    .mapCount = 4,
 });
 
 constexpr MapFigure kTree = countedRow<kTree>(MapFigure{
@@ -176,6 +184,7 @@ constexpr MapFigure kTree = countedRow<kTree>(MapFigure{
     .plotV = &Orbit::y,
     .canvas = {.kx = 1400, .ky = -800, .qx = 2, .qy = 1.125},
     .advance = stayInPlace,
+    .mapCount = 3,
 });
 
 constexpr MapFigure kTriangles = countedRow<kTriangles>(MapFigure{
@@ -194,6 +203,7 @@ constexpr MapFigure kTriangles = countedRow<kTriangles>(MapFigure{
     .plotV = &Orbit::y,
     .canvas = {.kx = 2500, .ky = 4000, .qx = 2.65, .qy = 2},
     .advance = stayInPlace,
+    .mapCount = 2,
 });
 
 }  // namespace figures

@@ -55,7 +55,9 @@ void dustStart(Orbit& f, RoutineLocals&)
 
 void dustStep(Orbit& f, RoutineLocals&)
 {
-    if (f.rnd.next() < 0.5f) {
+    const bool rotation = f.rnd.next() < 0.5f;
+    f.lastMap = rotation ? 1 : 2;
+    if (rotation) {
         f.z = f.x;
         f.x = f.a * f.x - f.b * f.y;
         f.y = f.b * f.z + f.a * f.y;
@@ -101,6 +103,7 @@ constexpr MapFigure kDust = countedRow<kDust>(MapFigure{
     .plotV = &Orbit::y,
     .canvas = {.kx = 2000, .ky = 2000, .qx = 2.5, .qy = 2},
     .advance = stayInPlace,
+    .mapCount = 2,
 });
 
 }  // namespace figures

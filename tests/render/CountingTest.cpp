@@ -15,7 +15,7 @@
 #include "render/engine/Counting.h"
 #include "render/engine/Drawing.h"
 #include "render/engine/Render.h"
-#include "render/engine/UsageError.h"
+#include "render/image/UsageError.h"
 
 namespace quillon::render {
 namespace {
@@ -86,8 +86,8 @@ TEST(Counting, SnapshotsShowTheCountsGrowingWhileTheyAreCounted)
 {
     DensityCounter counter(requestOf("Henon", 2));
     std::vector<uint64_t> seen;
-    const CountControl control{.snapshotSeconds = 1e-9, .snapshot = [&](const HitCounts& counts) {
-                                   seen.push_back(std::accumulate(counts.begin(), counts.end(), uint64_t{0}));
+    const CountControl control{.snapshotSeconds = 1e-9, .snapshot = [&](const CountGrids& grids) {
+                                   seen.push_back(std::accumulate(grids.counts.begin(), grids.counts.end(), uint64_t{0}));
                                }};
     counter.countTo(6 * L, control);
     const uint64_t final = std::accumulate(counter.counts().begin(), counter.counts().end(), uint64_t{0});
@@ -107,7 +107,7 @@ TEST(Counting, CountsAdoptedFromAFileGoOnAsIfCountedHere)
         DensityCounter atOnce(requestOf(figure, 1));
         atOnce.countTo(2 * L + 5);
         DensityCounter adopted(requestOf(figure, 2));
-        adopted.adopt(first.takeCounts(), L + 1000);
+        adopted.adopt(first.takeGrids(), L + 1000);
         adopted.countTo(2 * L + 5);
         EXPECT_EQ(countsOf(adopted), countsOf(atOnce));
     }

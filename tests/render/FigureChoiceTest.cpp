@@ -6,7 +6,7 @@
 #include <set>
 
 #include "render/engine/FigureChoice.h"
-#include "render/engine/UsageError.h"
+#include "render/image/UsageError.h"
 #include "runtime/NumberFormat.h"
 
 namespace quillon::render {

@@ -16,7 +16,7 @@
 
 #include "render/cli/Options.h"
 #include "render/engine/FigureChoice.h"
-#include "render/engine/UsageError.h"
+#include "render/image/UsageError.h"
 
 namespace quillon::render {
 namespace {

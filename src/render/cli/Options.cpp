@@ -16,7 +16,8 @@
 #include <thread>
 
 #include "render/engine/FigureChoice.h"
-#include "render/engine/UsageError.h"
+#include "render/image/UsageError.h"
+#include "render/look/Palette.h"
 
 namespace quillon::render {
 
@@ -271,8 +272,20 @@ std::unique_ptr<CLI::App> commandLine(Arguments& a)
     add.add_option("-n,--points", a.points, "points to draw (classic 2e7, density 1e8 when not given)")->type_name("N");
     add.add_option("--passes", a.passes, "passes to draw instead of --points")->type_name("N");
     add.add_option("--seed", a.seed, "seed of the pass colours and orbits when parameters are given (default 1)")->type_name("SEED");
-    add.add_option("--tone", a.tone, "density tone curve: log or eq (histogram-equalised); default log")->type_name("log|eq");
-    add.add_option("--palette", a.palette, "density palette (--palettes lists them); default ember")->type_name("NAME");
+    add.add_option("--tone", a.tone, "density tone curve: log, eq (histogram-equalised) or flame; default log")->type_name("log|eq|flame");
+    add.add_option("--palette", a.palette, "density palette (--palettes lists them) or a gradient file; default ember, "
+                   "viridis when coloured by the orbit, twilight by angle")->type_name("NAME|FILE");
+    add.add_option("--colour-by,--color-by", a.colourBy, "what a density picture's colour follows: density, speed, angle, "
+                   "turn, map or age; default density")->type_name("MODE");
+    add.add_option("--brightness", a.brightness, "tone: light before the gamma, 4 is as toned; default 4")->type_name("B");
+    add.add_option("--gamma", a.gamma, "tone: gamma; default 1 (4 with --tone flame)")->type_name("G");
+    add.add_option("--gamma-threshold", a.gammaThreshold, "tone: below it the gamma is a straight line; default 0 "
+                   "(0.01 with --tone flame)")->type_name("T");
+    add.add_option("--vibrancy", a.vibrancy, "tone: how much the gamma works on colour as a whole (1) or each channel "
+                   "(0); default 1")->type_name("V");
+    add.add_option("--highlight", a.highlight, "tone: how colours brighter than white turn white keeping their hue "
+                   "(0 none .. more); below 0 they clip; default -1")->type_name("H");
+    add.add_option("--exposure", a.exposure, "tone: light in stops (1 doubles it); default 0")->type_name("STOPS");
     add.add_option("--background", a.background, "background colour, #rrggbb or a name; default black")->type_name("COLOUR");
     add.add_option("--depth", a.depth, "density picture's bits per channel: 8 or 16; default 8")->type_name("8|16");
     add.add_option("--aa", a.supersampling, "density supersampling: 1 to 4 samples a side; default 1")->type_name("N");
@@ -333,6 +346,13 @@ std::string inOptionTerms(const SettingError& e)
         {"size", {"--size", ""}},
         {"background", {"--background", ""}},
         {"tone", {"--tone", ""}},
+        {"brightness", {"--brightness", ""}},
+        {"gamma", {"--gamma", ""}},
+        {"gamma-threshold", {"--gamma-threshold", ""}},
+        {"vibrancy", {"--vibrancy", ""}},
+        {"highlight", {"--highlight", ""}},
+        {"exposure", {"--exposure", ""}},
+        {"colour", {"--colour-by", ""}},
         {"palette", {"--palette", " (--palettes lists them)"}},
         {"depth", {"--depth", ""}},
         {"supersampling", {"--aa", ""}},
@@ -390,6 +410,55 @@ Framing framingFor(std::optional<Size> frame, std::optional<double> scale, std::
 
 
 namespace {
+
+// --tone and its controls, --colour-by and --palette over the look of a
+// replayed picture: a tone given anew brings its own defaults.
+void setLook(const Arguments& a, RenderSettings& s, bool replayed)
+{
+    const bool controlsGiven = !a.brightness.empty() || !a.gamma.empty() || !a.gammaThreshold.empty() ||
+                               !a.vibrancy.empty() || !a.highlight.empty() || !a.exposure.empty();
+    const bool colourGiven = !a.colourBy.empty();
+    if (s.style == Style::Classic && (controlsGiven || colourGiven) && !replayed)
+        throw UsageError("--colour-by and the tone's controls are for --style density");
+    if (!a.tone.empty())
+        s.tone = a.tone;
+    const auto curve = toneCurveNamed(s.tone);
+    if (!curve)
+        throw SettingError("tone", "\"" + s.tone + "\" is none of log, eq and flame");
+    if (!replayed || !a.tone.empty())
+        s.controls = ToneControls::defaultsFor(*curve);
+    const std::pair<const std::string*, std::pair<const char*, double*>> controls[] = {
+        {&a.brightness, {"--brightness", &s.controls.brightness}},
+        {&a.gamma, {"--gamma", &s.controls.gamma}},
+        {&a.gammaThreshold, {"--gamma-threshold", &s.controls.gammaThreshold}},
+        {&a.vibrancy, {"--vibrancy", &s.controls.vibrancy}},
+        {&a.highlight, {"--highlight", &s.controls.highlight}},
+        {&a.exposure, {"--exposure", &s.controls.exposure}}};
+    for (const auto& [text, option] : controls) {
+        if (text->empty())
+            continue;
+        const auto value = numberFrom(*text);
+        if (!value)
+            throw UsageError(std::string(option.first) + " \"" + *text + "\" is not a number");
+        *option.second = *value;
+    }
+    if (colourGiven) {
+        const auto colour = orbitColourNamed(a.colourBy);
+        if (!colour)
+            throw UsageError("--colour-by \"" + a.colourBy + "\" is none of density, speed, angle, turn, map and age");
+        if (*colour != s.colour)
+            s.colourRange.reset();
+        s.colour = *colour;
+    }
+    if (!a.palette.empty()) {
+        s.palette = a.palette;
+    } else if (colourGiven && s.colour != OrbitColour::None) {
+        // A colour by the orbit wants a palette of many hues; a direction, a round one.
+        const char* wanted = s.colour == OrbitColour::Angle ? "twilight" : "viridis";
+        if (Palette::named(wanted))
+            s.palette = wanted;
+    }
+}
 
 // --center, --zoom and --fit over the view of a replayed picture.
 void setView(const Arguments& a, RenderSettings& s)
@@ -480,10 +549,7 @@ RenderSettings settingsFor(const Arguments& a, const FigureChoice& choice, const
         s.scale = scale.value_or(1);
     }
     setView(a, s);
-    if (!a.tone.empty())
-        s.tone = a.tone;
-    if (!a.palette.empty())
-        s.palette = a.palette;
+    setLook(a, s, replayed != nullptr);
     if (!a.background.empty())
         s.background = a.background;
     if (a.depth != 0)
@@ -494,6 +560,7 @@ RenderSettings settingsFor(const Arguments& a, const FigureChoice& choice, const
     if (s.style == Style::Classic && (s.supersampling != 1 || s.depth != 8) && (a.supersampling || a.depth))
         throw UsageError("--aa and --depth are for --style density; a classic picture is 8-bit, a point a pixel");
     checkSettings(s);
+    resolveColourRange(s);
     return s;
 }
 

@@ -11,7 +11,7 @@
 
 #include "render/cli/OrbitCommand.h"
 #include "render/engine/Render.h"
-#include "render/engine/UsageError.h"
+#include "render/image/UsageError.h"
 #include "render/video/Video.h"
 
 namespace CLI {
@@ -45,6 +45,8 @@ struct Arguments {
     std::string points, passes;
     std::string seed;
     std::string tone, palette, background;
+    std::string colourBy;
+    std::string brightness, gamma, gammaThreshold, vibrancy, highlight, exposure;
     int depth = 0;
     int supersampling = 0;
     int threads = 0;

@@ -10,7 +10,7 @@
 #include "render/image/OutputFile.h"
 #include "render/cli/Progress.h"
 #include "render/analysis/StatsReport.h"
-#include "render/engine/UsageError.h"
+#include "render/image/UsageError.h"
 
 namespace quillon::render {
 

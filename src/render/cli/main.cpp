@@ -14,7 +14,7 @@
 #include "render/cli/Progress.h"
 #include "render/engine/FigureChoice.h"
 #include "render/engine/Render.h"
-#include "render/engine/UsageError.h"
+#include "render/image/UsageError.h"
 #include "render/image/OutputFile.h"
 #include "render/look/Palette.h"
 #include "render/video/Video.h"

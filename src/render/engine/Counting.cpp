@@ -33,13 +33,12 @@ uint32_t saturatingAdd(uint32_t a, uint32_t b)
 
 }  // namespace
 
-HitCounts::HitCounts(size_t size) : size_(size)
+ZeroPageMemory::ZeroPageMemory(size_t bytes)
 {
-    if (size == 0)
+    if (bytes == 0)
         return;
     // A mapping of fresh zero pages, from a large-page boundary on.
     constexpr size_t kLargePage = 2u << 20;
-    const size_t bytes = size * sizeof(uint32_t);
     mappingBytes_ = bytes + kLargePage;
     mapping_ = ::mmap(nullptr, mappingBytes_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapping_ == MAP_FAILED) {
@@ -47,45 +46,80 @@ HitCounts::HitCounts(size_t size) : size_(size)
         throw std::bad_alloc();
     }
     const auto start = (reinterpret_cast<uintptr_t>(mapping_) + kLargePage - 1) & ~(kLargePage - 1);
-    values_ = reinterpret_cast<uint32_t*>(start);
-    ::madvise(values_, bytes, MADV_HUGEPAGE);  // a hint: without large pages it still works
+    data_ = reinterpret_cast<void*>(start);
+    ::madvise(data_, bytes, MADV_HUGEPAGE);  // a hint: without large pages it still works
 }
 
-HitCounts& HitCounts::operator=(HitCounts&& other) noexcept
+ZeroPageMemory& ZeroPageMemory::operator=(ZeroPageMemory&& other) noexcept
 {
     if (this != &other) {
-        this->~HitCounts();
+        this->~ZeroPageMemory();
         mapping_ = std::exchange(other.mapping_, nullptr);
         mappingBytes_ = std::exchange(other.mappingBytes_, 0);
-        values_ = std::exchange(other.values_, nullptr);
-        size_ = std::exchange(other.size_, 0);
+        data_ = std::exchange(other.data_, nullptr);
     }
     return *this;
 }
 
-HitCounts::~HitCounts()
+ZeroPageMemory::~ZeroPageMemory()
 {
     if (mapping_)
         ::munmap(mapping_, mappingBytes_);
     mapping_ = nullptr;
-    values_ = nullptr;
-    size_ = 0;
+    data_ = nullptr;
 }
 
-void HitCounts::add(const HitCounts& other)
+CountGrids::CountGrids(size_t pixels, OrbitColour colour) : counts(pixels)
 {
-    uint32_t* into = values_;
-    const uint32_t* from = other.values_;
-    for (size_t k = 0; k < size_; ++k)
-        into[k] = saturatingAdd(into[k], from[k]);
+    if (colour == OrbitColour::Angle) {
+        cosines = ZeroGrid<int64_t>(pixels);
+        sines = ZeroGrid<int64_t>(pixels);
+    } else if (colour != OrbitColour::None) {
+        values = ZeroGrid<uint64_t>(pixels);
+    }
 }
 
-uint64_t densityBytes(const Framing& framing, int supersampling, int threads)
+void CountGrids::add(const CountGrids& other)
+{
+    uint32_t* into = counts.data();
+    const uint32_t* from = other.counts.data();
+    for (size_t k = 0; k < counts.size(); ++k)
+        into[k] = saturatingAdd(into[k], from[k]);
+    // Sums of at most 65535 a point stay far inside 64 bits.
+    const auto addAll = [](auto& to, const auto& more) {
+        auto* t = to.data();
+        const auto* m = more.data();
+        for (size_t k = 0; k < to.size(); ++k)
+            t[k] += m[k];
+    };
+    addAll(values, other.values);
+    addAll(cosines, other.cosines);
+    addAll(sines, other.sines);
+}
+
+void CountGrids::clear()
+{
+    counts.clear();
+    values.clear();
+    cosines.clear();
+    sines.clear();
+}
+
+CountsView CountGrids::view() const
+{
+    return {.counts = counts.data(),
+            .values = values.empty() ? nullptr : values.data(),
+            .cosines = cosines.empty() ? nullptr : cosines.data(),
+            .sines = sines.empty() ? nullptr : sines.data()};
+}
+
+uint64_t densityBytes(const Framing& framing, int supersampling, int threads, OrbitColour colour)
 {
     const uint64_t pixels = static_cast<uint64_t>(framing.width) * framing.height;
     const uint64_t counted = pixels * static_cast<uint64_t>(supersampling) * supersampling;
+    const uint64_t perPixel = 4 + (colour == OrbitColour::None ? 0 : colour == OrbitColour::Angle ? 16 : 8);
     // The merged counts, one set per thread, and the finished picture.
-    return counted * 4 * (static_cast<uint64_t>(threads) + 1) + pixels * 6;
+    return counted * perPixel * (static_cast<uint64_t>(threads) + 1) + pixels * 6;
 }
 
 DensityCounter::DensityCounter(const CountRequest& request)
@@ -95,6 +129,7 @@ DensityCounter::DensityCounter(const CountRequest& request)
       sweep_(request.choice.figure->isBifurcation()),
       row_(request.choice.figure->mapOrNull())
 {
+    checkColourFor(request.choice, request.colour);
     const FigurePlane plane = planeOf(request.choice, request.framing);
     if (request.view)
         checkView(*request.view, plane, request.framing);
@@ -105,7 +140,7 @@ DensityCounter::DensityCounter(const CountRequest& request)
     prepareForm(form, platform, request.choice, request.seed);
     caption_ = platform.caption();
     prepared_ = form;
-    total_ = HitCounts(static_cast<size_t>(width_) * height_);
+    total_ = CountGrids(static_cast<size_t>(width_) * height_, request.colour);
 }
 
 CountLane DensityCounter::freshLane(uint64_t orbit) const
@@ -170,9 +205,9 @@ void DensityCounter::countFixedPlan(uint64_t points, uint64_t frames, uint64_t f
     suspended_.clear();
 }
 
-void DensityCounter::adopt(HitCounts counts, uint64_t points)
+void DensityCounter::adopt(CountGrids grids, uint64_t points)
 {
-    total_ = std::move(counts);
+    total_ = std::move(grids);
     points_ = points;
     suspended_.clear();
     completeBelow_ = 0;
@@ -197,6 +232,13 @@ public:
           control_(control),
           pixels_(static_cast<size_t>(counter.width_) * counter.height_)
     {
+        // Age runs along the plan's orbits: the growing plan's are all of one
+        // length, the fixed plan's as long as the ones of this run.
+        if (counter.request_.plan == kFixedPlan) {
+            orbitLength_ = 0;
+            for (const Segment& s : segments_)
+                orbitLength_ = std::max(orbitLength_, s.to);
+        }
         if (counter.sweep_)
             columns_.emplace(*bifurcationStart(static_cast<float>(counter.request_.choice.values.at(0))),
                              counter.mapping_);
@@ -259,7 +301,7 @@ private:
 
     // Adds the thread's counts in; they start again from zero unless this was
     // the thread's last.
-    void flush(HitCounts& local, uint64_t& inLocal, bool last = false)
+    void flush(CountGrids& local, uint64_t& inLocal, bool last = false)
     {
         if (inLocal == 0)
             return;
@@ -268,7 +310,7 @@ private:
             counter_.total_.add(local);
         }
         if (!last)
-            std::fill(local.data(), local.data() + local.size(), 0u);
+            local.clear();
         inLocal = 0;
     }
 
@@ -319,18 +361,28 @@ private:
             lane.cursor.at = PassCursor::At::AfterPoint;
         }
         const PixelMapping& m = grid.mapping;
+        const bool coloured = grid.colour != OrbitColour::None;
         for (uint64_t k = 0; k < points; ++k) {
             x = logisticValue(col->r, x);
+            PointColour colour;
+            if (coloured)  // the value's leap, on the canvas
+                colour = pointColour(lane, grid, 0, x);
             if (!counting)
                 continue;
             int ix, iy;
+            std::optional<size_t> pixel;
             if (m.windowFraming) {
                 if (const auto py = toSingle(bifurcationY(x)); py && m.grid.locate(col->canvasX, *py, ix, iy))
-                    ++grid.counts[static_cast<size_t>(iy) * grid.stride + ix];
+                    pixel = static_cast<size_t>(iy) * grid.stride + ix;
             } else {
                 const double py = bifurcationY(x) * m.view.yScale + m.view.yOffset;
                 if (py >= 0 && py < m.view.height)
-                    ++grid.counts[static_cast<size_t>(py) * grid.stride + c];
+                    pixel = static_cast<size_t>(py) * grid.stride + c;
+            }
+            if (pixel) {
+                ++grid.counts[*pixel];
+                if (coloured)
+                    addColour(grid, *pixel, colour);
             }
         }
         lane.orbit.x = x;
@@ -346,8 +398,13 @@ private:
 
     void work(bool caller)
     {
-        HitCounts local(pixels_);
-        const HitGrid grid{local.data(), static_cast<size_t>(counter_.width_), counter_.mapping_};
+        CountGrids local(pixels_, counter_.request_.colour);
+        HitGrid grid{local.counts.data(), static_cast<size_t>(counter_.width_), counter_.mapping_};
+        grid.values = local.values.empty() ? nullptr : local.values.data();
+        grid.cosSums = local.cosines.empty() ? nullptr : local.cosines.data();
+        grid.sinSums = local.sines.empty() ? nullptr : local.sines.data();
+        setColour(grid, counter_.request_.colour, counter_.request_.range, orbitLength_,
+                  counter_.row_ ? counter_.row_->mapCount : 0);
         uint64_t inLocal = 0;
         uint64_t snapshotEpoch = 0;
         CountLane lanes[kMaxLanes];
@@ -431,6 +488,7 @@ private:
     std::mutex failing_, merging_, suspending_;
     Clock::time_point lastSnapshot_;
     std::optional<SweepColumns> columns_;
+    uint64_t orbitLength_ = kGrowingOrbitLength;
 };
 
 bool DensityCounter::run(std::vector<Segment> segments, const CountControl& control)

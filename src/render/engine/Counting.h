@@ -18,44 +18,73 @@
 #include "app/HitCounter.h"
 #include "render/engine/FigureChoice.h"
 #include "render/engine/Framing.h"
+#include "render/engine/OrbitColouring.h"
 #include "render/engine/OrbitPlan.h"
 #include "render/engine/View.h"
+#include "render/look/Colourise.h"
 
 namespace quillon::render {
 
 // Told how many points are done so far; called on the caller's thread.
 using ProgressFn = std::function<void(uint64_t)>;
 
-// Counts of hits, zero until counted. The memory comes from the system as it is
-// first touched, so a picture pays only for the pixels its orbits reach, and in
+// Memory of fresh zero pages: it comes from the system as it is first
+// touched, so a picture pays only for the pixels its orbits reach, and in
 // large pages where the system has them: an orbit jumps all over its picture,
 // and with small pages most of its time would go to finding them.
-class HitCounts {
+class ZeroPageMemory {
 public:
-    HitCounts() = default;
-    explicit HitCounts(size_t size);
-    HitCounts(HitCounts&& other) noexcept { *this = std::move(other); }
-    HitCounts& operator=(HitCounts&& other) noexcept;
-    HitCounts(const HitCounts&) = delete;
-    HitCounts& operator=(const HitCounts&) = delete;
-    ~HitCounts();
-
-    uint32_t* data() { return values_; }
-    const uint32_t* data() const { return values_; }
-    size_t size() const { return size_; }
-    bool empty() const { return size_ == 0; }
-    const uint32_t* begin() const { return values_; }
-    const uint32_t* end() const { return values_ + size_; }
-    uint32_t operator[](size_t k) const { return values_[k]; }
-
-    // Adds the other counts in, a count saturating at the largest a uint32 holds.
-    void add(const HitCounts& other);
+    ZeroPageMemory() = default;
+    explicit ZeroPageMemory(size_t bytes);
+    ZeroPageMemory(ZeroPageMemory&& other) noexcept { *this = std::move(other); }
+    ZeroPageMemory& operator=(ZeroPageMemory&& other) noexcept;
+    ZeroPageMemory(const ZeroPageMemory&) = delete;
+    ZeroPageMemory& operator=(const ZeroPageMemory&) = delete;
+    ~ZeroPageMemory();
+    void* data() const { return data_; }
 
 private:
     void* mapping_ = nullptr;
     size_t mappingBytes_ = 0;
-    uint32_t* values_ = nullptr;
+    void* data_ = nullptr;
+};
+
+// A grid of values, zero until counted.
+template <typename T>
+class ZeroGrid {
+public:
+    ZeroGrid() = default;
+    explicit ZeroGrid(size_t size) : memory_(size * sizeof(T)), size_(size) {}
+
+    T* data() { return static_cast<T*>(memory_.data()); }
+    const T* data() const { return static_cast<const T*>(memory_.data()); }
+    size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    const T* begin() const { return data(); }
+    const T* end() const { return data() + size_; }
+    T operator[](size_t k) const { return data()[k]; }
+    void clear() { std::fill(data(), data() + size_, T{}); }
+
+private:
+    ZeroPageMemory memory_;
     size_t size_ = 0;
+};
+
+using HitCounts = ZeroGrid<uint32_t>;
+
+// What is counted per pixel: the hits, and for a picture coloured by the
+// orbit the sums of its points' values (or of their directions' parts).
+struct CountGrids {
+    HitCounts counts;
+    ZeroGrid<uint64_t> values;
+    ZeroGrid<int64_t> cosines, sines;
+
+    CountGrids() = default;
+    CountGrids(size_t pixels, OrbitColour colour);
+    // Adds the other grids in; a count saturates at the largest a uint32 holds.
+    void add(const CountGrids& other);
+    void clear();
+    CountsView view() const;
 };
 
 // What is counted: the figure, which part of the plane at what size, the
@@ -68,6 +97,8 @@ struct CountRequest {
     uint32_t seed = 0;
     int threads = 1;
     int plan = kGrowingPlan;
+    OrbitColour colour = OrbitColour::None;
+    ColourRange range;  // the speeds the colour spans, for OrbitColour::Speed
 };
 
 struct CountControl {
@@ -78,7 +109,7 @@ struct CountControl {
     // in as they pass), on the caller's thread; the counts are the counter's
     // own until it returns, so a snapshot is looked at, not kept.
     double snapshotSeconds = 0;
-    std::function<void(const HitCounts&)> snapshot;
+    std::function<void(const CountGrids&)> snapshot;
     // Told of every orbit a thread starts, on that thread.
     std::function<void(uint64_t orbit)> orbitStarting;
 };
@@ -100,13 +131,14 @@ public:
 
     // Counts made before (a counts file): taken as the first `points` of the
     // growing plan.
-    void adopt(HitCounts counts, uint64_t points);
+    void adopt(CountGrids grids, uint64_t points);
 
     int width() const { return width_; }    // the picture's size times the supersampling
     int height() const { return height_; }
     uint64_t points() const { return points_; }  // counted so far
-    const HitCounts& counts() const { return total_; }
-    HitCounts takeCounts() { return std::move(total_); }
+    const HitCounts& counts() const { return total_.counts; }
+    const CountGrids& grids() const { return total_; }
+    CountGrids takeGrids() { return std::move(total_); }
     const std::string& caption() const { return caption_; }
     const CountRequest& request() const { return request_; }
 
@@ -135,7 +167,7 @@ private:
     Orbit prepared_;  // as the figure's command leaves it before drawing
     PixelMapping mapping_;
     std::string caption_;
-    HitCounts total_;
+    CountGrids total_;
     uint64_t points_ = 0;
     // The growing plan's progress: every orbit below completeBelow_ counted
     // whole, the ones in suspended_ part way, the others not at all.
@@ -144,6 +176,7 @@ private:
 };
 
 // Bytes a density picture needs while it is counted.
-uint64_t densityBytes(const Framing& framing, int supersampling, int threads);
+uint64_t densityBytes(const Framing& framing, int supersampling, int threads,
+                      OrbitColour colour = OrbitColour::None);
 
 }  // namespace quillon::render

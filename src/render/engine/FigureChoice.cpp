@@ -9,7 +9,7 @@
 #include "app/FigureCatalog.h"
 #include "app/Form.h"
 #include "render/engine/HeadlessPlatform.h"
-#include "render/engine/UsageError.h"
+#include "render/image/UsageError.h"
 #include "runtime/Numeric.h"
 #include "studies/BifurcationMap.h"
 

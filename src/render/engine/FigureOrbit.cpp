@@ -3,7 +3,7 @@
 #include "app/Form.h"
 #include "app/PassRunner.h"
 #include "render/engine/HeadlessPlatform.h"
-#include "render/engine/UsageError.h"
+#include "render/image/UsageError.h"
 
 namespace quillon::render {
 

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "render/engine/FigureChoice.h"
-#include "render/engine/UsageError.h"
+#include "render/image/UsageError.h"
 
 namespace quillon::render {
 

@@ -10,7 +10,7 @@
 #include "render/look/Palette.h"
 #include "render/look/Tone.h"
 #include "render/engine/FigureOrbit.h"
-#include "render/engine/UsageError.h"
+#include "render/image/UsageError.h"
 
 namespace quillon::render {
 
@@ -45,7 +45,9 @@ uint64_t pointsOfPasses(const FigureChoice& choice, uint64_t passes)
 void checkSettings(const RenderSettings& s)
 {
     if (!toneCurveNamed(s.tone))
-        throw SettingError("tone", "\"" + s.tone + "\" is neither log nor eq");
+        throw SettingError("tone", "\"" + s.tone + "\" is none of log, eq and flame");
+    s.controls.check();
+    checkColourFor(s.choice, s.colour);
     if (!Palette::named(s.palette))
         throw SettingError("palette", "\"" + s.palette + "\" is unknown");
     backgroundOf(s);
@@ -57,7 +59,7 @@ void checkSettings(const RenderSettings& s)
         throw SettingError("threads", std::to_string(s.threads) + " is outside 1 to 1024");
     const uint64_t pixels = static_cast<uint64_t>(s.framing.width) * s.framing.height;
     const uint64_t bytes = s.style == Style::Classic ? pixels * (4 + 6)
-                                                     : densityBytes(s.framing, s.supersampling, s.threads);
+                                                     : densityBytes(s.framing, s.supersampling, s.threads, s.colour);
     if (bytes > kMaxBytes)
         throw UsageError("a " + sizeText(s.framing.width, s.framing.height) + " picture" +
                          (s.supersampling > 1 ? " with --aa " + std::to_string(s.supersampling) : "") +
@@ -84,7 +86,33 @@ CountRequest countRequest(const RenderSettings& s)
             .supersampling = s.supersampling,
             .seed = s.seed,
             .threads = s.threads,
-            .plan = s.plan};
+            .plan = s.plan,
+            .colour = s.colour,
+            .range = s.colourRange.value_or(ColourRange{})};
+}
+
+void resolveColourRange(RenderSettings& s)
+{
+    if (s.style != Style::Density || s.colour != OrbitColour::Speed || s.colourRange)
+        return;
+    s.colourRange = speedRange(s.choice, s.seed, orbitLength(s.plan, 0, s.points), planeOf(s.choice, s.framing));
+}
+
+Palette paletteOf(const RenderSettings& s)
+{
+    const auto palette = Palette::named(s.palette);
+    if (!palette)
+        throw SettingError("palette", "\"" + s.palette + "\" is unknown");
+    return *palette;
+}
+
+Look lookOf(const RenderSettings& s, const Palette& palette)
+{
+    return {.curve = *toneCurveNamed(s.tone),
+            .controls = s.controls,
+            .palette = &palette,
+            .background = backgroundOf(s),
+            .depth = s.depth};
 }
 
 DensityCounter countPicture(const RenderSettings& s, const ProgressFn& progress)
@@ -146,14 +174,17 @@ RenderResult render(const RenderSettings& s, const ProgressFn& progress)
         }
         return result;
     }
-    const DensityCounter counter = countPicture(s, progress);
+    RenderSettings resolved = s;
+    resolveColourRange(resolved);
+    const DensityCounter counter = countPicture(resolved, progress);
     const HitCounts& counts = counter.counts();
     result.caption = counter.caption();
     result.points = s.points;
     result.litPixels =
         static_cast<uint64_t>(std::count_if(counts.begin(), counts.end(), [](uint32_t c) { return c != 0; }));
-    result.image = colourise(counts.data(), s.framing.width, s.framing.height, s.supersampling,
-                             *toneCurveNamed(s.tone), *Palette::named(s.palette), background, s.depth);
+    const Palette palette = paletteOf(s);
+    result.image =
+        colourise(counter.grids().view(), s.framing.width, s.framing.height, s.supersampling, lookOf(s, palette));
     return result;
 }
 
@@ -197,6 +228,19 @@ TextChunks metadataOf(const RenderSettings& s, const std::string& caption)
         // Pictures of the fixed plan (version 2.1) say nothing of their plan.
         if (s.plan != kFixedPlan)
             add("plan", std::to_string(s.plan));
+        // The controls and the colour are told where they are not the defaults.
+        if (const auto curve = toneCurveNamed(s.tone); curve && s.controls != ToneControls::defaultsFor(*curve)) {
+            add("brightness", roundTripText(s.controls.brightness));
+            add("gamma", roundTripText(s.controls.gamma));
+            add("gamma-threshold", roundTripText(s.controls.gammaThreshold));
+            add("vibrancy", roundTripText(s.controls.vibrancy));
+            add("highlight", roundTripText(s.controls.highlight));
+            add("exposure", roundTripText(s.controls.exposure));
+        }
+        if (s.colour != OrbitColour::None)
+            add("colour-by", orbitColourName(s.colour));
+        if (s.colour == OrbitColour::Speed && s.colourRange)
+            add("colour-range", roundTripText(s.colourRange->low) + "," + roundTripText(s.colourRange->high));
     }
     add("background", s.background);
     if (s.view) {
@@ -285,6 +329,31 @@ RenderSettings settingsOfText(const TextChunks& text)
         s.plan = ours.count("plan") ? static_cast<int>(whole("plan", kGrowingPlan)) : kFixedPlan;
         if (s.plan < kFixedPlan)
             throw UsageError("the picture's quillon:plan " + need("plan") + " is unknown");
+        if (const auto curve = toneCurveNamed(s.tone)) {
+            s.controls = ToneControls::defaultsFor(*curve);
+            const std::pair<const char*, double*> controls[] = {
+                {"brightness", &s.controls.brightness}, {"gamma", &s.controls.gamma},
+                {"gamma-threshold", &s.controls.gammaThreshold}, {"vibrancy", &s.controls.vibrancy},
+                {"highlight", &s.controls.highlight}, {"exposure", &s.controls.exposure}};
+            for (const auto& [key, field] : controls)
+                if (ours.count(key))
+                    *field = number(key);
+        }
+        if (ours.count("colour-by")) {
+            const auto colour = orbitColourNamed(need("colour-by"));
+            if (!colour)
+                throw UsageError("the picture's quillon:colour-by \"" + need("colour-by") + "\" is unknown");
+            s.colour = *colour;
+        }
+        if (ours.count("colour-range")) {
+            const std::string& range = need("colour-range");
+            const auto comma = range.find(',');
+            const auto low = numberFrom(range.substr(0, comma));
+            const auto high = comma == std::string::npos ? std::nullopt : numberFrom(range.substr(comma + 1));
+            if (!low || !high || !(*high > *low))
+                throw UsageError("the picture's quillon:colour-range \"" + range + "\" is not LOW,HIGH");
+            s.colourRange = ColourRange{*low, *high};
+        }
     }
     if (ours.count("background"))
         s.background = ours["background"];
@@ -320,7 +389,8 @@ RenderSettings settingsOfText(const TextChunks& text)
 RenderSettings settingsFrom(const TextChunks& text)
 {
     // A setting that cannot be is told by the picture's key that holds it.
-    static const std::map<std::string, std::string> kKeys = {{"supersampling", "aa"}, {"parameter", "param"}};
+    static const std::map<std::string, std::string> kKeys = {
+        {"supersampling", "aa"}, {"parameter", "param"}, {"colour", "colour-by"}};
     try {
         return settingsOfText(text);
     } catch (const SettingError& e) {

@@ -15,6 +15,7 @@
 #include "render/engine/View.h"
 #include "render/image/Image.h"
 #include "render/image/PngFile.h"
+#include "render/look/Colourise.h"
 
 namespace quillon::render {
 
@@ -45,6 +46,9 @@ struct RenderSettings {
     uint64_t points = kClassicPoints;
     std::optional<uint64_t> passes;
     std::string tone = "log";
+    ToneControls controls;  // the tone's defaults unless asked otherwise (ToneControls::defaultsFor)
+    OrbitColour colour = OrbitColour::None;  // what a density picture's colour follows
+    std::optional<ColourRange> colourRange;  // the speeds it spans; found before counting when not given
     std::string palette = "ember";
     std::string background = "#000000";
     int depth = 8;
@@ -70,6 +74,13 @@ CountRequest countRequest(const RenderSettings& settings);
 // Settings asking to fit get the view that frames the orbit: the middle 99.8 %
 // of the points of the figure's orbit each way, with a margin.
 void resolveFit(RenderSettings& settings);
+
+// Settings coloured by speed without a range get the range of their orbit.
+void resolveColourRange(RenderSettings& settings);
+
+// The look of a density picture of the settings.
+Palette paletteOf(const RenderSettings& settings);
+Look lookOf(const RenderSettings& settings, const Palette& palette);
 
 // Counts the density picture of the settings, as its plan says.
 DensityCounter countPicture(const RenderSettings& settings, const ProgressFn& progress = {});

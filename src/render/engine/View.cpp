@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "app/PictureText.h"
-#include "render/engine/UsageError.h"
+#include "render/image/UsageError.h"
 #include "studies/BifurcationMap.h"
 
 namespace quillon::render {

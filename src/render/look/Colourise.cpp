@@ -1,6 +1,8 @@
 #include "render/look/Colourise.h"
 
 #include <algorithm>
+#include <cmath>
+#include <numbers>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -36,12 +38,61 @@ private:
 Image colourise(const uint32_t* counts, int width, int height, int aa, ToneCurve curve,
                 const Palette& palette, Rgb background, int depth)
 {
+    return colourise(CountsView{.counts = counts}, width, height, aa,
+                     Look{.curve = curve, .palette = &palette, .background = background, .depth = depth});
+}
+
+namespace {
+
+// The mean of a coloured pixel, 0 to 1.
+double meanOf(const CountsView& v, size_t k)
+{
+    if (v.values)
+        return static_cast<double>(v.values[k]) / (static_cast<double>(v.counts[k]) * 65535.0);
+    const double angle = std::atan2(static_cast<double>(v.sines[k]), static_cast<double>(v.cosines[k]));
+    const double turn = angle / (2 * std::numbers::pi);
+    return turn < 0 ? turn + 1 : turn;
+}
+
+// A pixel's colour from its palette colour and its light, as ToneControls says.
+LinearRgb lit(const LinearRgb& c, double x, double alpha, const Tone& tone, const LinearRgb& backdrop)
+{
+    const ToneControls& k = tone.controls();
+    double rgb[3] = {c.r, c.g, c.b};
+    for (double& channel : rgb) {
+        const double whole = alpha * channel;
+        channel = k.vibrancy == 1 ? whole : k.vibrancy * whole + (1 - k.vibrancy) * tone.alpha(x * channel);
+    }
+    const double brightest = std::max({rgb[0], rgb[1], rgb[2]});
+    if (brightest > 1) {
+        if (k.highlight < 0) {
+            for (double& channel : rgb)
+                channel = std::min(channel, 1.0);
+        } else {
+            const double white = 1 - std::pow(1 / brightest, k.highlight);
+            for (double& channel : rgb)
+                channel = channel / brightest * (1 - white) + white;
+        }
+    }
+    const double behind = 1 - std::clamp(alpha, 0.0, 1.0);
+    return {static_cast<float>(rgb[0] + backdrop.r * behind), static_cast<float>(rgb[1] + backdrop.g * behind),
+            static_cast<float>(rgb[2] + backdrop.b * behind)};
+}
+
+}  // namespace
+
+Image colourise(const CountsView& view, int width, int height, int aa, const Look& look)
+{
+    const int depth = look.depth;
+    const uint32_t* counts = view.counts;
+    const Palette& palette = *look.palette;
+    const Rgb background = look.background;
     if (width <= 0 || height <= 0 || aa < 1 || (depth != 8 && depth != 16))
         throw std::invalid_argument("colourise: no picture of " + std::to_string(width) + "x" +
                                     std::to_string(height) + ", aa " + std::to_string(aa) +
                                     ", depth " + std::to_string(depth));
     const size_t countsWide = static_cast<size_t>(width) * aa;
-    const Tone tone(counts, countsWide * height * aa, curve);
+    const Tone tone(counts, countsWide * height * aa, look.curve, look.controls);
     const auto channel = [&](int shift) {
         return static_cast<float>(srgbToLinear(((background >> shift) & 0xFF) / 255.0));
     };
@@ -56,10 +107,16 @@ Image colourise(const uint32_t* counts, int width, int height, int aa, ToneCurve
             for (int x = 0; x < width; ++x) {
                 double r = 0, g = 0, b = 0;
                 for (int j = 0; j < aa; ++j) {
-                    const uint32_t* row = counts + (static_cast<size_t>(y) * aa + j) * countsWide +
-                                          static_cast<size_t>(x) * aa;
+                    const size_t first = (static_cast<size_t>(y) * aa + j) * countsWide + static_cast<size_t>(x) * aa;
+                    const uint32_t* row = counts + first;
                     for (int i = 0; i < aa; ++i) {
-                        const LinearRgb colour = row[i] == 0 ? backdrop : palette.at(tone(row[i]));
+                        LinearRgb colour = backdrop;
+                        if (row[i] != 0) {
+                            const double scaled = tone.scaled(static_cast<double>(tone(row[i])));
+                            colour = view.coloured() ? lit(palette.at(meanOf(view, first + i)), scaled,
+                                                           tone.alpha(scaled), tone, backdrop)
+                                                     : palette.at(tone.alpha(scaled));
+                        }
                         r += colour.r;
                         g += colour.g;
                         b += colour.b;

@@ -20,4 +20,29 @@ namespace quillon::render {
 Image colourise(const uint32_t* counts, int width, int height, int aa, ToneCurve curve,
                 const Palette& palette, Rgb background, int depth);
 
+// What was counted per pixel: the hits, and for a picture coloured by the
+// orbit the sums of its points' values (0 to 65535 each) or of their
+// directions' parts (-32767 to 32767 each). Null where there are none.
+struct CountsView {
+    const uint32_t* counts = nullptr;
+    const uint64_t* values = nullptr;
+    const int64_t* cosines = nullptr;
+    const int64_t* sines = nullptr;
+    bool coloured() const { return values || cosines; }
+};
+
+// Everything a picture's look is made of.
+struct Look {
+    ToneCurve curve = ToneCurve::Log;
+    ToneControls controls;
+    const Palette* palette = nullptr;
+    Rgb background = 0;
+    int depth = 8;
+};
+
+// The mean value of a pixel's points, 0 to 1; a mean direction as a turn
+// from 0 to 1 (0 pointing right, a quarter up). The palette colours it and the
+// tone of the pixel's count gives its light (see ToneControls).
+Image colourise(const CountsView& counts, int width, int height, int aa, const Look& look);
+
 }  // namespace quillon::render

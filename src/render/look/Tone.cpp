@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <string>
+
+#include "render/image/UsageError.h"
 
 namespace quillon::render {
 namespace {
@@ -17,6 +20,12 @@ float logTone(uint32_t count, uint32_t largest)
 {
     return static_cast<float>(std::log1p(static_cast<double>(count)) /
                               std::log1p(static_cast<double>(largest)));
+}
+
+float flameTone(uint32_t count, uint32_t largest, double perPixel)
+{
+    return static_cast<float>(std::log1p(static_cast<double>(count) / perPixel) /
+                              std::log1p(static_cast<double>(largest) / perPixel));
 }
 
 // The fraction of lit pixels with at most this count, stretched so that the
@@ -48,20 +57,83 @@ std::optional<ToneCurve> toneCurveNamed(std::string_view name)
         return ToneCurve::Log;
     if (name == "eq")
         return ToneCurve::Equalized;
+    if (name == "flame")
+        return ToneCurve::Flame;
     return std::nullopt;
 }
 
-Tone::Tone(const uint32_t* counts, size_t n, ToneCurve curve) : curve_(curve)
+const char* toneCurveName(ToneCurve curve)
+{
+    switch (curve) {
+    case ToneCurve::Log: return "log";
+    case ToneCurve::Equalized: return "eq";
+    case ToneCurve::Flame: return "flame";
+    }
+    return "log";
+}
+
+ToneControls ToneControls::defaultsFor(ToneCurve curve)
+{
+    if (curve == ToneCurve::Flame)
+        return {.brightness = 4, .gamma = 4, .gammaThreshold = 0.01, .vibrancy = 1, .highlight = -1, .exposure = 0};
+    return {};
+}
+
+bool ToneControls::neutral() const
+{
+    return brightness == 4 && gamma == 1 && gammaThreshold == 0 && exposure == 0;
+}
+
+void ToneControls::check() const
+{
+    const auto within = [](const char* name, double value, double low, double high) {
+        if (!(value >= low && value <= high))
+            throw SettingError(name, std::to_string(value) + " is outside " + std::to_string(low).substr(0, 4) +
+                                         " to " + std::to_string(high).substr(0, 5));
+    };
+    within("brightness", brightness, 0.001, 1000);
+    within("gamma", gamma, 0.1, 10);
+    within("gamma-threshold", gammaThreshold, 0, 1);
+    within("vibrancy", vibrancy, 0, 1);
+    within("highlight", highlight, -1, 10);
+    within("exposure", exposure, -20, 20);
+}
+
+double Tone::alpha(double x) const
+{
+    if (neutral_)
+        return x;
+    const double inverse = 1 / controls_.gamma;
+    if (x >= controls_.gammaThreshold)
+        return std::pow(x, inverse);
+    // A straight line from 0 that meets the curve at the threshold.
+    return x * std::pow(controls_.gammaThreshold, inverse - 1);
+}
+
+Tone::Tone(const uint32_t* counts, size_t n, ToneCurve curve, const ToneControls& controls)
+    : curve_(curve), controls_(controls), neutral_(controls.neutral()),
+      scale_(controls.brightness / 4 * std::exp2(controls.exposure))
 {
     largest_ = n == 0 ? 0 : *std::max_element(counts, counts + n);
     if (largest_ == 0)
         return;
+    if (curve == ToneCurve::Flame) {
+        double hits = 0;
+        for (size_t i = 0; i < n; ++i)
+            hits += counts[i];
+        perPixel_ = std::max(hits / static_cast<double>(n), 1e-9);
+    }
 
     if (largest_ < kTableLimit && largest_ <= std::max<size_t>(n, 1u << 16)) {
         byCount_.resize(static_cast<size_t>(largest_) + 1);
         if (curve == ToneCurve::Log) {
             for (uint32_t count = 1; count <= largest_; ++count)
                 byCount_[count] = logTone(count, largest_);
+            return;
+        }
+        if (curve == ToneCurve::Flame) {
+            for (uint32_t count = 1; count <= largest_; ++count)
+                byCount_[count] = flameTone(count, largest_, perPixel_);
             return;
         }
         std::vector<uint32_t> pixels(byCount_.size());
@@ -78,7 +150,7 @@ Tone::Tone(const uint32_t* counts, size_t n, ToneCurve curve) : curve_(curve)
         return;
     }
 
-    if (curve == ToneCurve::Log)
+    if (curve == ToneCurve::Log || curve == ToneCurve::Flame)
         return;  // few pixels this bright and no table this large: computed when asked
     std::vector<uint32_t> lit;
     std::copy_if(counts, counts + n, std::back_inserter(lit), [](uint32_t c) { return c > 0; });
@@ -103,6 +175,8 @@ float Tone::operator()(uint32_t count) const
         return byCount_[count];
     if (curve_ == ToneCurve::Log)
         return logTone(count, largest_);
+    if (curve_ == ToneCurve::Flame)
+        return flameTone(count, largest_, perPixel_);
     const auto above = std::upper_bound(distinct_.begin(), distinct_.end(), count);
     return above == distinct_.begin() ? kEqualizedFloor : distinctTones_[above - distinct_.begin() - 1];
 }

@@ -14,18 +14,52 @@ namespace quillon::render {
 enum class ToneCurve {
     Log,        // log(1 + count) / log(1 + most): detail across orders of magnitude
     Equalized,  // by rank among the lit pixels: every tone used by as many pixels
+    // As flame renderers tone: log(1 + count / q) / log(1 + most / q), q the
+    // hits a pixel has on average; with the flame renderers' controls.
+    Flame,
 };
 
-// "log" or "eq".
+// "log", "eq" or "flame".
 std::optional<ToneCurve> toneCurveNamed(std::string_view name);
+const char* toneCurveName(ToneCurve curve);
+
+// The controls flame renderers settled on, applied to a tone t:
+//   x = t * brightness / 4 * 2^exposure
+//   alpha = x^(1/gamma) from gammaThreshold up, below it a straight line from
+//           0 to the curve (so that the sparse pixels are not noise)
+// A density picture takes its colour from the palette at alpha. A picture
+// coloured by the orbit takes the palette's colour C of its mean value and
+//   colour = vibrancy * alpha * C + (1 - vibrancy) * (x C)^(1/gamma)
+// (vibrancy 1: the gamma brightens the colour as a whole; 0: each channel on
+// its own, which washes colours out), over the background by alpha; a colour
+// brighter than white keeps its hue and turns white by the share
+// 1 - (1/brightest channel)^highlight, or with highlight below 0 clips.
+struct ToneControls {
+    double brightness = 4, gamma = 1, gammaThreshold = 0, vibrancy = 1, highlight = -1, exposure = 0;
+    bool operator==(const ToneControls&) const = default;
+
+    // The flame renderers' published defaults for Flame (brightness 4, gamma 4,
+    // threshold 0.01, vibrancy 1, highlight -1); for Log and Eq the ones that
+    // leave the tone as it is.
+    static ToneControls defaultsFor(ToneCurve curve);
+    // The controls leave the tone as it is.
+    bool neutral() const;
+    // Throws SettingError naming the first control out of its range.
+    void check() const;
+};
 
 class Tone {
 public:
     // Looks at every count once; the tones of the counts are then a lookup.
-    Tone(const uint32_t* counts, size_t n, ToneCurve curve);
+    Tone(const uint32_t* counts, size_t n, ToneCurve curve, const ToneControls& controls = {});
 
     // The tone of a count, in (0, 1] for counts from 1 to the largest; 0 for 0.
     float operator()(uint32_t count) const;
+    // The tone scaled by brightness and exposure (x), and after the gamma (alpha).
+    double scaled(uint32_t count) const { return scaled((*this)(count)); }
+    double scaled(double tone) const { return neutral_ ? tone : tone * scale_; }
+    double alpha(double x) const;
+    const ToneControls& controls() const { return controls_; }
 
     uint32_t largest() const { return largest_; }
 
@@ -35,6 +69,10 @@ public:
 
 private:
     ToneCurve curve_;
+    ToneControls controls_;
+    bool neutral_ = true;
+    double scale_ = 1;
+    double perPixel_ = 1;  // Flame: the hits a pixel has on average
     uint32_t largest_ = 0;
     // Either the tone of every count up to the largest, or, where the largest
     // count is far above the number of pixels, the counts that occur, sorted,

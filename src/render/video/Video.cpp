@@ -13,7 +13,7 @@
 #include "render/image/OutputFile.h"
 #include "render/look/Palette.h"
 #include "render/look/Tone.h"
-#include "render/engine/UsageError.h"
+#include "render/image/UsageError.h"
 
 namespace quillon::render {
 namespace {
@@ -264,15 +264,19 @@ RenderResult makeVideo(const RenderSettings& s, const VideoSettings& v, const st
         // Frame k shows the first k / frames of the points: with the growing
         // plan, the picture counted on to that many; with the fixed plan of
         // 2.1, every frame counts orbits of its own onto the frames before.
-        DensityCounter counter(countRequest(s));
+        RenderSettings resolved = s;
+        resolveColourRange(resolved);
+        DensityCounter counter(countRequest(resolved));
+        const Palette palette = paletteOf(s);
+        Look look = lookOf(s, palette);
+        look.depth = 8;
         for (uint64_t k = 0; k < frames; ++k) {
             if (s.plan == kFixedPlan)
                 counter.countFixedPlan(s.points, frames, k);
             else
                 counter.countTo(shareOf(k + 1, s.points, frames));
-            const Image image = colourise(counter.counts().data(), s.framing.width, s.framing.height,
-                                          s.supersampling, *toneCurveNamed(s.tone), *Palette::named(s.palette),
-                                          *parseColour(s.background), 8);
+            const Image image =
+                colourise(counter.grids().view(), s.framing.width, s.framing.height, s.supersampling, look);
             std::copy(image.samples.begin(), image.samples.end(), rgb.begin());
             send();
         }
