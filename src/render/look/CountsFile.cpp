@@ -463,7 +463,7 @@ void writeCountsFile(const std::string& path, const CountsFileData& data)
         throw writeError(path, out.error());
 }
 
-CountsFileData readCountsFile(const std::string& path)
+CountsFileData readCountsFile(const std::string& path, const CountsHeaderCheck& check)
 {
     FileIn in(path);
     if (!in.error().empty())
@@ -513,6 +513,9 @@ CountsFileData readCountsFile(const std::string& path)
         if (text && key.rfind(kKeyPrefix, 0) == 0 && key != kCountsMarkerKey)
             data.text.emplace_back(key, text->value());
     }
+    if (check)
+        check({.width = data.width, .height = data.height, .valueSums = values, .directionSums = directions,
+               .text = &data.text});
     const size_t n = static_cast<size_t>(width) * static_cast<size_t>(height);
     data.counts.resize(n);
     if (values)

@@ -22,6 +22,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -60,12 +61,22 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// What a file's header tells, before any pixel is read.
+struct CountsFileHeader {
+    int width = 0, height = 0;
+    bool valueSums = false, directionSums = false;
+    const TextChunks* text = nullptr;
+};
+// Throws to refuse the file before its grid is allocated.
+using CountsHeaderCheck = std::function<void(const CountsFileHeader&)>;
+
 // Reads a file written by writeCountsFile; the text comes back ordered by key,
 // as OpenEXR keeps attributes. Sizes and channels are checked from the header
 // before any pixel is read or the grid allocated. Throws CountsFileError for a
 // file that cannot be opened, is not OpenEXR, is OpenEXR but not ours, is
 // damaged or cut short, lacks a channel or has one of the wrong type or size,
-// or is over the limits. Running out of memory stays std::bad_alloc.
-CountsFileData readCountsFile(const std::string& path);
+// or is over the limits. Running out of memory stays std::bad_alloc. The check,
+// when given, sees the header once it is found sound; what it throws passes.
+CountsFileData readCountsFile(const std::string& path, const CountsHeaderCheck& check = {});
 
 }  // namespace quillon::render
