@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -89,9 +88,19 @@ TEST(CountsFile, RoundTripsExactly)
     valuesOnly.sinSums.clear();
     CountsFileData directionsOnly = edges;
     directionsOnly.valueSums.clear();
+    // Text of any bytes but NUL, of any length, comes back ordered by key.
+    CountsFileData text{.width = 2, .height = 1, .counts = {7, 0}};
+    text.text = {
+        {"quillon:zeta", "last by key, first given"},
+        {"quillon:with spaces", "  leading and trailing  "},
+        {"quillon:día", "Ünïcödé — 渦 ✓"},
+        {"quillon:empty", ""},
+        {"quillon:long", std::string(100000, 'x')},
+        {"quillon:" + std::string(247, 'k'), "a key of 255 bytes"},
+    };
 
     const CountsFileData rows[] = {
-        edges, countsOnly, valuesOnly, directionsOnly,
+        edges, countsOnly, valuesOnly, directionsOnly, text,
         grid(1, 1, true, true),
         grid(70001, 2, true, true),  // rows wider than a block of conversion
         grid(300, 701, true, true),  // several blocks, the last one short
@@ -107,32 +116,15 @@ TEST(CountsFile, RoundTripsExactly)
         EXPECT_TRUE(back.valueSums == data.valueSums);
         EXPECT_TRUE(back.cosSums == data.cosSums);
         EXPECT_TRUE(back.sinSums == data.sinSums);
-        EXPECT_EQ(back.text, data.text.empty() ? TextChunks{} : (TextChunks{
-            {"quillon:caption", "a = 1.4 b = 0.3"}, {"quillon:figure", "Hénon"}}));
+        TextChunks sorted = data.text;
+        std::sort(sorted.begin(), sorted.end());
+        EXPECT_EQ(back.text, sorted);
     }
 
     // Nothing of the clock or the machine: the same data gives the same bytes.
-    writeCountsFile("again.exr", rows[6]);
-    writeCountsFile("counts.exr", rows[6]);
+    writeCountsFile("again.exr", rows[7]);
+    writeCountsFile("counts.exr", rows[7]);
     EXPECT_EQ(bytesOf("again.exr"), bytesOf("counts.exr"));
-}
-
-TEST(CountsFile, TextRoundTripsByKey)
-{
-    testing::InTempDirectory dir;
-    CountsFileData data{.width = 2, .height = 1, .counts = {7, 0}};
-    data.text = {
-        {"quillon:zeta", "last by key, first given"},
-        {"quillon:with spaces", "  leading and trailing  "},
-        {"quillon:día", "Ünïcödé — 渦 ✓"},
-        {"quillon:empty", ""},
-        {"quillon:long", std::string(100000, 'x')},
-        {"quillon:" + std::string(247, 'k'), "a key of 255 bytes"},
-    };
-    writeCountsFile("text.exr", data);
-    TextChunks sorted = data.text;
-    std::sort(sorted.begin(), sorted.end());
-    EXPECT_EQ(readCountsFile("text.exr").text, sorted);
 }
 
 // The file as other programs see it: an ordinary scan-line EXR whose float
@@ -174,19 +166,6 @@ TEST(CountsFile, OtherProgramsSeeTheDensityAndMeans)
     rgba.setFrameBuffer(pixels.data(), 1, 2);
     rgba.readPixels(0, 1);
     EXPECT_EQ(static_cast<float>(pixels[2].g), 1000.0f);
-}
-
-TEST(CountsFile, ExrheaderReadsIt)
-{
-    if (std::system("command -v exrheader >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "exrheader (Debian package openexr) is not installed";
-    testing::InTempDirectory dir;
-    writeCountsFile("tool.exr", grid(5, 3, true, true));
-    ASSERT_EQ(std::system("exrheader tool.exr > header.txt 2>&1"), 0) << bytesOf("header.txt");
-    const std::string text = bytesOf("header.txt");
-    for (const char* expected : {"quillon:counts", "zip", "count, 32-bit unsigned integer",
-                                 "cos.hi, 32-bit unsigned integer", "Y, 32-bit floating-point"})
-        EXPECT_NE(text.find(expected), std::string::npos) << expected << " in\n" << text;
 }
 
 // An OpenEXR header alone, as a forger would write it; nothing after it.
