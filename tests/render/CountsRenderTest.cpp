@@ -38,7 +38,7 @@ RenderSettings henon(uint64_t points, int threads, OrbitColour colour = OrbitCol
 }
 
 // Counting on from kept counts gives the bytes of one run of all the points,
-// in the counts file and in the picture, whichever threads count either part.
+// in the counts file and in the picture, whichever threads count either run.
 TEST(CountsRender, ContinuingEqualsOneRun)
 {
     testing::InTempDirectory dir;
@@ -49,7 +49,7 @@ TEST(CountsRender, ContinuingEqualsOneRun)
     };
     const Row rows[] = {
         {OrbitColour::None, kOrbit + 3, 5000, 1, 2},
-        {OrbitColour::None, 4000, kOrbit + 4000, 2, 1},  // the first orbit left part way
+        {OrbitColour::None, 4000, kOrbit + 4000, 2, 1},  // the first orbit left unfinished
         {OrbitColour::Angle, kOrbit, kOrbit + 17, 2, 2},
         {OrbitColour::Speed, kOrbit + 1000, 30000, 1, 1},
         {OrbitColour::Age, 2 * kOrbit + 5, 3 * kOrbit, 2, 1},

@@ -20,7 +20,7 @@ compgen -G '*.png' > /dev/null && fail "--save-counts without -o drew a picture"
 [[ -s both.png ]] || fail "--save-counts -o drew no picture"
 cmp -s alone.exr both.exr || fail "the counts depend on whether a picture is drawn"
 
-# --- counting on equals one run, whichever threads count either part ---
+# --- counting on equals one run, whichever threads count either run ---
 for threads in 1 2; do
     "$render" "${henon[@]}" --points $((orbit + 5 + 4000)) -j 2 --save-counts once.exr -o once.png -q ||
         fail "one run"

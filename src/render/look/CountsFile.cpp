@@ -219,7 +219,7 @@ int scanHeader(FileIn& in, const std::string& path)
         refuse(path, "an OpenEXR file of a version this program does not read");
     if (Imf::isTiled(version) || Imf::isMultiPart(version) || Imf::isNonImage(version))
         refuse(path, std::string("an OpenEXR file, but not QUILLON counts: it is ") +
-                         (Imf::isMultiPart(version) ? "multi-part"
+                         (Imf::isMultiPart(version) ? "of several images"
                           : Imf::isNonImage(version) ? "deep"
                                                      : "tiled"));
     while (!readName(in, path).empty()) {

@@ -3,7 +3,7 @@
 // renderer can colour them again or count more points into them, and so that
 // image programs (Krita, GIMP, Blender, Python) open it too.
 //
-// The file is one part of scan lines, ZIP compressed, its data window and
+// The file is a single scan-line image, ZIP compressed, its data window and
 // display window both the counted grid (0,0)-(width-1,height-1). Channels:
 //   Y                      FLOAT  the count, for viewers: the density
 //   colour                 FLOAT  with value sums: sum / count / 65535, in 0..1
