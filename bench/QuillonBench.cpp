@@ -234,6 +234,10 @@ int main(int argc, char** argv)
         std::printf("%s ratio by cpu time: %.2f\n", row.name, cpuRatios[kTrials / 2]);
     }
 
+    if (only == QLatin1String("retone")) {
+        quillon::bench::printRetoneRows();
+        return 0;
+    }
     if (only == QLatin1String("render")) {
         quillon::bench::printRenderRows();
         return 0;

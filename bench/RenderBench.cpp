@@ -9,6 +9,7 @@
 
 #include "BareMaps.h"
 #include "render/engine/OrbitColouring.h"
+#include "render/engine/CountsRender.h"
 #include "render/engine/Render.h"
 #include "render/image/PngFile.h"
 
@@ -137,6 +138,36 @@ void printRenderRows()
     std::printf("render henon 1e9 points 4096x3072 with png seconds: %.2f (%.0f kB)\n", seconds,
                 std::filesystem::file_size(path) / 1024.0);
     std::filesystem::remove(path);
+    printRetoneRows();
+}
+
+void printRetoneRows()
+{
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const auto path = std::filesystem::temp_directory_path() / "quillon-bench-retone.png";
+
+    // A poster's counts kept, and coloured again from the file with another
+    // look: reading the counts, the colouring and the PNG, no counting.
+    const auto counts = std::filesystem::temp_directory_path() / "quillon-bench-counts.exr";
+    const auto keepStart = Clock::now();
+    render::renderKeepingCounts(densitySettings("Henon", 4096, 3072, 100'000'000, cores), "", counts.string());
+    std::printf("render henon 1e8 points 4096x3072 keeping counts seconds: %.2f (%.0f kB)\n",
+                secondsSince(keepStart), std::filesystem::file_size(counts) / 1024.0);
+    std::vector<double> retones;
+    for (int k = 0; k < kTrials; ++k) {
+        const auto retoneStart = Clock::now();
+        const render::StoredCounts stored = render::readStoredCounts(counts.string());
+        render::RenderSettings look = stored.settings;
+        look.tone = "flame";
+        look.controls = render::ToneControls::defaultsFor(render::ToneCurve::Flame);
+        look.palette = "ocean";
+        render::retoneToFile(stored, look, path.string());
+        retones.push_back(secondsSince(retoneStart));
+    }
+    std::sort(retones.begin(), retones.end());
+    std::printf("render retone 4096x3072 seconds: %.2f\n", retones[kTrials / 2]);
+    std::filesystem::remove(path);
+    std::filesystem::remove(counts);
 }
 
 }  // namespace quillon::bench

@@ -12,6 +12,7 @@ packages=(
     qt6-base-dev libgl1-mesa-dev   # Qt 6 Widgets
     libpng-dev zlib1g-dev          # the renderer's PNG files
     libcli11-dev                   # the renderer's command line
+    libopenexr-dev                 # the renderer's counts files
     ffmpeg fonts-dejavu-core       # the renderer's videos, and their titles
     libgtest-dev libbenchmark-dev  # tests/ and bench/
     xvfb xdotool imagemagick x11-utils  # the end-to-end test

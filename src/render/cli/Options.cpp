@@ -297,6 +297,12 @@ std::unique_ptr<CLI::App> commandLine(Arguments& a)
                               ->expected(0, 1)
                               ->type_name("[SEED]");
     add.add_option("--replay", a.replay, "make again a picture or video this tool (or the window's Save as .png) wrote")->type_name("FILE");
+    add.add_option("--save-counts", a.saveCounts, "keep a density picture's counts in an OpenEXR file (no picture "
+                   "unless -o)")->type_name("FILE.exr");
+    add.add_option("--retone", a.retone, "a picture from a counts file without counting: its figure, points and "
+                   "colour, with any palette, tone and background")->type_name("FILE.exr");
+    add.add_option("--continue", a.continueCounts, "count --points N more into a counts file, written back over it "
+                   "(no picture unless -o)")->type_name("FILE.exr");
     add.add_option("-o,--output", a.output, "the picture file (default: the figure's name .png)")->type_name("FILE");
     add.add_option("--frame", a.frame, "the drawing area whose framing is used, WxH (default 1024x768)")->type_name("WxH");
     add.add_option("-s,--scale", a.scale, "the frame times K is the picture's size (default 1)")->type_name("K");
@@ -634,8 +640,80 @@ void checkOutputFile(const std::string& path)
 
 namespace {
 
+// --retone and --continue: the counts file holds the figure and how it was
+// counted; the options may change the look, and --continue the points.
+Plan countsPlanOf(const Arguments& a)
+{
+    const bool retone = !a.retone.empty();
+    if (retone && !a.continueCounts.empty())
+        throw UsageError("give one of --retone and --continue");
+    const char* const option = retone ? "--retone" : "--continue";
+    const std::pair<bool, const char*> counting[] = {
+        {!a.figure.empty(), "--figure"}, {!a.params.empty(), "--param"}, {!a.caption.empty(), "--caption"},
+        {!a.from.empty(), "--from"}, {a.line != 0, "--line"}, {a.all, "--all"}, {a.random, "--random"},
+        {!a.replay.empty(), "--replay"}, {!a.frame.empty(), "--frame"}, {!a.size.empty(), "--size"},
+        {!a.scale.empty(), "--scale"}, {!a.center.empty(), "--center"}, {!a.zoom.empty(), "--zoom"},
+        {a.fit, "--fit"}, {!a.style.empty(), "--style"}, {!a.passes.empty(), "--passes"},
+        {!a.seed.empty(), "--seed"}, {a.supersampling != 0, "--aa"}, {!a.saveCounts.empty(), "--save-counts"},
+        {retone && !a.points.empty(), "--points"}};
+    for (const auto& [given, name] : counting)
+        if (given)
+            throw UsageError(std::string(option) + " takes the figure and how it was counted from its file; " + name +
+                             " cannot change them");
+    const std::pair<bool, const char*> modes[] = {
+        {!a.video.empty(), "--video"}, {!a.seconds.empty() || !a.fps.empty() || a.title || a.noTitle, "--seconds, --fps and --title"},
+        {a.stats || a.json, "--stats"}, {a.interesting, "--interesting"}, {!a.search.empty(), "--search"},
+        {!a.survey.empty(), "--survey"}};
+    for (const auto& [given, name] : modes)
+        if (given)
+            throw UsageError(std::string(name) + " and " + option + " do not go together");
+    if (!retone && a.points.empty())
+        throw UsageError("--continue needs --points N: the points to count on");
+
+    Job job;
+    const std::string& path = retone ? a.retone : a.continueCounts;
+    job.stored = std::make_shared<StoredCounts>(readStoredCounts(path));
+    const RenderSettings& counted = job.stored->settings;
+    if (!a.colourBy.empty()) {
+        const auto colour = orbitColourNamed(a.colourBy);
+        if (colour && *colour != counted.colour) {
+            const std::string was = counted.colour == OrbitColour::None ? "density" : orbitColourName(counted.colour);
+            throw UsageError("--colour-by " + a.colourBy + ": " + path + " was counted coloured by " + was +
+                             " and holds no sums for " + a.colourBy + "; count it afresh");
+        }
+    }
+    Arguments look = a;
+    look.points.clear();
+    job.settings = settingsFor(look, counted.choice, &counted);
+    if (retone) {
+        job.counts = CountsUse::Retone;
+        job.path = a.output.empty() ? slug(counted.choice.figure->name) + ".png" : a.output;
+    } else {
+        job.counts = CountsUse::Continue;
+        if (counted.plan != kGrowingPlan)
+            throw UsageError(path + ": counted by the fixed plan, whose orbits depend on the points of the whole "
+                                    "picture; its counts cannot be counted on");
+        job.more = countFrom(a.points, "--points");
+        if (job.more > kMaxPoints - counted.points)
+            throw UsageError("--points " + a.points + " more than the " + std::to_string(counted.points) +
+                             " counted would be more than 10^15");
+        job.path = a.output;
+        job.countsPath = path;
+        checkOutputFile(path);
+    }
+    if (!job.path.empty())
+        checkOutputFile(job.path);
+    if (!job.path.empty() && fs::path(job.path) == fs::path(path))
+        throw UsageError("-o " + job.path + " is the counts file itself");
+    Plan plan;
+    plan.jobs.push_back(std::move(job));
+    return plan;
+}
+
 Plan planOf(const Arguments& a)
 {
+    if (!a.retone.empty() || !a.continueCounts.empty())
+        return countsPlanOf(a);
     Plan plan;
     std::optional<RenderSettings> replayed;
     std::optional<VideoSettings> replayedVideo;
@@ -651,6 +729,9 @@ Plan planOf(const Arguments& a)
         choices = choicesFrom(a, plan.randomSeed);
     }
     if (a.stats || a.json || a.interesting || !a.search.empty() || !a.survey.empty()) {
+        if (!a.saveCounts.empty())
+            throw UsageError("--save-counts keeps a density picture's counts; --stats, --interesting, --search and "
+                             "--survey count none");
         plan.orbit = orbitCommandFor(a, choices, replayed);
         return plan;
     }
@@ -672,12 +753,31 @@ Plan planOf(const Arguments& a)
         output = !a.from.empty() && a.all ? fs::path(a.from).stem().string() + ".png"
                  : video                  ? slug(choices.front().figure->name) + fs::path(a.replay).extension().string()
                                           : slug(choices.front().figure->name) + ".png";
+    const bool keep = !a.saveCounts.empty();
+    if (keep && video)
+        throw UsageError("--save-counts keeps one picture's counts, not a video's");
+    if (keep && choices.size() > 1)
+        throw UsageError("--save-counts keeps one picture's counts; --all draws several");
+    // With --save-counts the counts are the result: a picture only when named.
+    if (keep && a.output.empty())
+        output.clear();
     // Every picture is checked before the first is drawn.
     for (size_t k = 0; k < choices.size(); ++k) {
-        Job job{settingsFor(a, choices[k], replayed ? &*replayed : nullptr), numbered(output, k, choices.size())};
+        Job job{.settings = settingsFor(a, choices[k], replayed ? &*replayed : nullptr),
+                .path = output.empty() ? output : numbered(output, k, choices.size())};
         if (plan.video)
             checkVideo(job.settings, *plan.video, job.path);
-        checkOutputFile(job.path);
+        if (keep) {
+            if (job.settings.style != Style::Density)
+                throw UsageError("--save-counts keeps the counts of a density picture; give --style density");
+            if (fs::path(a.saveCounts) == fs::path(job.path))
+                throw UsageError("--save-counts and -o name the same file");
+            job.counts = CountsUse::Save;
+            job.countsPath = a.saveCounts;
+            checkOutputFile(job.countsPath);
+        }
+        if (!job.path.empty())
+            checkOutputFile(job.path);
         plan.jobs.push_back(std::move(job));
     }
     return plan;

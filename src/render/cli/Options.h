@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "render/cli/OrbitCommand.h"
+#include "render/engine/CountsRender.h"
 #include "render/engine/Render.h"
 #include "render/image/UsageError.h"
 #include "render/video/Video.h"
@@ -36,6 +37,7 @@ struct Arguments {
     bool random = false;  // --random, with or without its seed
     std::string randomSeed;
     std::string replay;
+    std::string saveCounts, retone, continueCounts;  // counts files
     std::string output;
     std::string frame, size;
     std::string scale;
@@ -64,10 +66,17 @@ struct Arguments {
 // The option table, --help and --version, filling the arguments as it parses.
 std::unique_ptr<CLI::App> commandLine(Arguments& arguments);
 
-// A picture, or a video, to be made.
+// What a job does with a counts file.
+enum class CountsUse { None, Save, Retone, Continue };
+
+// A picture, or a video, to be made; or counts kept, coloured or counted on.
 struct Job {
     RenderSettings settings;
-    std::string path;
+    std::string path;  // empty: no picture (counts alone)
+    CountsUse counts = CountsUse::None;
+    std::string countsPath;                       // --save-counts
+    std::shared_ptr<StoredCounts> stored;         // --retone, --continue
+    uint64_t more = 0;                            // --continue's points
 };
 
 // What the arguments ask for (besides --list and --palettes).

@@ -60,12 +60,29 @@ int run(const Arguments& a)
         const RenderSettings& settings = job.settings;
         const std::string& name = settings.choice.figure->name;
         const bool classic = settings.style == Style::Classic;
+        const uint64_t total = video                               ? plan.video->frames()
+                               : job.counts == CountsUse::Continue ? job.more
+                               : job.counts == CountsUse::Retone   ? 0
+                                                                   : settings.points;
         Progress progress(video ? name + (classic ? " (classic video)" : " (density video)")
                                 : name + (classic ? " (classic)" : " (density)"),
-                          video ? plan.video->frames() : settings.points, a.quiet, video ? "frames" : "points");
+                          total, a.quiet || total == 0, video ? "frames" : "points");
         const auto told = [&](uint64_t done) { progress.reached(done); };
-        const RenderResult result = video ? makeVideo(settings, *plan.video, job.path, told)
-                                          : renderToFile(settings, job.path, told);
+        RenderResult result;
+        switch (job.counts) {
+        case CountsUse::None:
+            result = video ? makeVideo(settings, *plan.video, job.path, told) : renderToFile(settings, job.path, told);
+            break;
+        case CountsUse::Save:
+            result = renderKeepingCounts(settings, job.path, job.countsPath, told);
+            break;
+        case CountsUse::Retone:
+            result = retoneToFile(*job.stored, settings, job.path);
+            break;
+        case CountsUse::Continue:
+            result = continueToFile(std::move(*job.stored), settings, job.more, job.path, told);
+            break;
+        }
         progress.finish();
         if (plan.randomSeed)
             std::cerr << "quillon-render: random seed " << *plan.randomSeed << " (again: --random "
@@ -73,7 +90,8 @@ int run(const Arguments& a)
         if (plan.randomSeed || plan.jobs.size() > 1 || !a.quiet)
             std::cout << result.caption << '\n';
         if (result.litPixels == 0) {
-            std::cerr << "quillon-render: warning: nothing of " << name << " fell inside the frame; " << job.path
+            const std::string& file = job.path.empty() ? job.countsPath : job.path;
+            std::cerr << "quillon-render: warning: nothing of " << name << " fell inside the frame; " << file
                       << " is empty\n";
             status = kExitNothingDrawn;
         }

@@ -186,14 +186,21 @@ RenderResult render(const RenderSettings& s, const ProgressFn& progress)
     RenderSettings resolved = s;
     resolveColourRange(resolved);
     const DensityCounter counter = countPicture(resolved, progress);
-    const HitCounts& counts = counter.counts();
-    result.caption = counter.caption();
-    result.points = s.points;
-    result.litPixels =
-        static_cast<uint64_t>(std::count_if(counts.begin(), counts.end(), [](uint32_t c) { return c != 0; }));
+    return densityPicture(s, counter.grids().view(), counter.caption(), s.points);
+}
+
+RenderResult densityPicture(const RenderSettings& s, const CountsView& counts, const std::string& caption,
+                            uint64_t points)
+{
+    RenderResult result;
+    result.caption = caption;
+    result.points = points;
+    const size_t pixels = static_cast<size_t>(s.framing.width) * static_cast<size_t>(s.framing.height) *
+                          static_cast<size_t>(s.supersampling * s.supersampling);
+    result.litPixels = static_cast<uint64_t>(
+        std::count_if(counts.counts, counts.counts + pixels, [](uint32_t c) { return c != 0; }));
     const Palette palette = paletteOf(s);
-    result.image =
-        colourise(counter.grids().view(), s.framing.width, s.framing.height, s.supersampling, lookOf(s, palette));
+    result.image = colourise(counts, s.framing.width, s.framing.height, s.supersampling, lookOf(s, palette));
     return result;
 }
 

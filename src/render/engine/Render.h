@@ -88,6 +88,11 @@ Look lookOf(const RenderSettings& settings, const Palette& palette);
 // Counts the density picture of the settings, as its plan says.
 DensityCounter countPicture(const RenderSettings& settings, const ProgressFn& progress = {});
 
+// The density picture of counted grids with the look of the settings: every
+// density picture is made by it, from fresh counts or kept ones alike.
+RenderResult densityPicture(const RenderSettings& settings, const CountsView& counts, const std::string& caption,
+                            uint64_t points);
+
 // Draws the picture; progress is told the points done so far.
 RenderResult render(const RenderSettings& settings, const ProgressFn& progress = {});
 // Draws the picture into a PNG file with its text, never leaving half a file;
