@@ -40,7 +40,7 @@ look=(--tone flame --exposure 1 --palette ocean --background '#102030' --depth 1
 "$render" "${henon[@]}" --points $((orbit + 5)) "${look[@]}" -o fresh.png -q || fail "fresh render"
 [[ $(compare -metric AE fresh.png retoned.png null: 2>&1) == 0 ]] || fail "--retone differs from a fresh render"
 "$render" --replay retoned.png -o replayed.png -q || fail "--replay of a retoned picture"
-[[ $(compare -metric AE replayed.png retoned.png null: 2>&1) == 0 ]] || fail "the replay differs"
+cmp -s replayed.png retoned.png || fail "the replay of a retoned picture differs"
 grep -aq 'quillon:counts-file' retoned.png || fail "the retoned picture does not name its counts"
 
 # --- refused: status 2, one line, nothing written, the counts unchanged ---

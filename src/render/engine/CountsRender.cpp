@@ -163,9 +163,9 @@ RenderResult retoneToFile(const StoredCounts& stored, const RenderSettings& s, c
     checkSettings(s);
     OutputFile picture(picturePath);
     RenderResult result = densityPicture(s, viewOf(stored.data), stored.caption, s.points);
-    TextChunks text = metadataOf(s, stored.caption);
-    text.emplace_back(kCountsFileKey, std::filesystem::path(stored.path).filename().string());
-    writePng(picture.tempPath(), result.image, text);
+    RenderSettings named = s;
+    named.countsFile = std::filesystem::path(stored.path).filename().string();
+    writePng(picture.tempPath(), result.image, metadataOf(named, stored.caption));
     picture.commit();
     return result;
 }

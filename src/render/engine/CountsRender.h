@@ -14,9 +14,6 @@
 
 namespace quillon::render {
 
-// The picture's text key that names the counts file a picture was coloured from.
-inline constexpr const char* kCountsFileKey = "quillon:counts-file";
-
 // Counts read back with the settings and caption of their text.
 struct StoredCounts {
     std::string path;

@@ -265,6 +265,8 @@ TextChunks metadataOf(const RenderSettings& s, const std::string& caption)
         add("center", roundTripText(s.view->centerX) + "," + roundTripText(s.view->centerY));
         add("zoom", roundTripText(s.view->zoom));
     }
+    if (!s.countsFile.empty())
+        add("counts-file", s.countsFile);
     return text;
 }
 
@@ -403,6 +405,8 @@ RenderSettings settingsOfText(const TextChunks& text)
             throw UsageError(std::string("the picture's quillon:center and quillon:zoom: ") + e.what());
         }
     }
+    if (ours.count("counts-file"))
+        s.countsFile = ours["counts-file"];
     checkSettings(s);
     return s;
 }

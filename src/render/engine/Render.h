@@ -41,6 +41,9 @@ struct RenderSettings {
     double scale = 1;   // as asked, for the record
     std::optional<View> view;  // none: the window's framing
     bool fit = false;          // frame the orbit whole: made a view before drawing (see resolveFit)
+    // The counts file (its name) a picture was coloured from; its counts are
+    // the ones these settings count.
+    std::string countsFile;
     int plan = kGrowingPlan;   // how a density picture's points are split into orbits
     Style style = Style::Classic;
     uint64_t points = kClassicPoints;
