@@ -28,18 +28,8 @@ namespace {
 
 namespace Imf = OPENEXR_IMF_NAMESPACE;
 
-std::string bytesOf(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-void save(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using testing::bytesOf;
+using testing::saveBytes;
 
 // A grid of width x height with counts, and sums when asked, spread over the
 // whole range of their types; a small random generator of our own.
@@ -175,7 +165,7 @@ void writeHeaderOnly(const std::string& path, const Imf::Header& header, int fla
     Imf::Xdr::write<Imf::StreamIO>(out, Imf::MAGIC);
     Imf::Xdr::write<Imf::StreamIO>(out, Imf::EXR_VERSION | flags);
     header.writeTo(out);
-    save(path, out.str());
+    saveBytes(path, out.str());
 }
 
 // A whole OpenEXR file of zeros with the given channels, as another program
@@ -209,22 +199,22 @@ TEST(CountsFile, RefusesWithOneLineNamingTheFile)
     testing::InTempDirectory dir;
     const Imf::Channel uint(Imf::UINT);
     writePng("picture.exr", Image::blank(2, 2, 8), {});
-    save("empty.exr", "");
+    saveBytes("empty.exr", "");
     writeCountsFile("whole.exr", grid(64, 64, true, false));
     const std::string whole = bytesOf("whole.exr");
-    save("cut.exr", whole.substr(0, whole.size() / 2));
-    save("cut-in-header.exr", whole.substr(0, 40));
+    saveBytes("cut.exr", whole.substr(0, whole.size() / 2));
+    saveBytes("cut-in-header.exr", whole.substr(0, 40));
     // Chunks that do not compress are stored as they are, unchecked; the end
     // of a compressed one holds zlib's checksum.
     CountsFileData plain{.width = 64, .height = 64, .counts = std::vector<uint32_t>(64 * 64, 7)};
     writeCountsFile("plain.exr", plain);
     std::string garbled = bytesOf("plain.exr");
     std::fill(garbled.end() - 4, garbled.end(), '\x55');
-    save("garbled.exr", garbled);
+    saveBytes("garbled.exr", garbled);
     std::string bloated = whole;  // the marker's size field claims 2 GiB
     const std::string markerField("quillon:counts\0string\0", 22);
     bloated.replace(bloated.find(markerField) + markerField.size(), 4, "\xff\xff\xff\x7f");
-    save("bloated.exr", bloated);
+    saveBytes("bloated.exr", bloated);
     std::filesystem::create_directory("folder.exr");
 
     writeOther("foreign.exr", headerOf(4, 4, {{"count", uint}}, nullptr));

@@ -11,13 +11,8 @@
 namespace quillon::render {
 namespace {
 
-std::string bytesOf(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
+using testing::bytesOf;
+using testing::saveBytes;
 
 constexpr uint64_t kOrbit = uint64_t{1} << 20;  // one orbit of the growing plan
 

@@ -13,18 +13,8 @@
 namespace quillon::render {
 namespace {
 
-std::string bytesOf(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-void save(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using testing::bytesOf;
+using testing::saveBytes;
 
 std::string bigEndian(uint32_t value)
 {
@@ -100,7 +90,7 @@ TEST(RenderPng, InfoReadsLatinAndCompressedTextAfterTheImageData)
     const std::string trailing = chunk("tEXt", std::string("Author\0caf\xe9", 11)) +
                                  chunk("zTXt", std::string("Comment\0\0", 9) + compressed);
     bytes.insert(bytes.size() - 12, trailing);  // before IEND
-    save("spliced.png", bytes);
+    saveBytes("spliced.png", bytes);
 
     std::string error;
     const auto info = readPngInfo("spliced.png", error);
@@ -132,9 +122,9 @@ TEST(RenderPng, ReadExpandsGreyPaletteAndAlphaToRgb)
 TEST(RenderPng, FailuresNameTheFileAndTheReason)
 {
     testing::InTempDirectory dir;
-    save("text.png", "hello, not a picture");
+    saveBytes("text.png", "hello, not a picture");
     writePng("whole.png", sampleImage(8), {});
-    save("cut.png", bytesOf("whole.png").substr(0, 60));
+    saveBytes("cut.png", bytesOf("whole.png").substr(0, 60));
 
     struct Row { const char* path; const char* reason; };
     const Row unreadable[] = {

@@ -12,17 +12,7 @@ cli_init cli_test.sh "$@"
 # --- refused: status 2, one line on stderr, no picture (nor a partial one) ---
 printf '\r\nHenon      a = 1.4   b = 0.3\r\n\r\n' > captions.txt
 convert -size 8x8 xc:black plain.png 2>/dev/null || printf 'not a png' > plain.png
-while IFS='|' read -r name args; do
-    [[ -z $name ]] && continue
-    rm -f out.png .out.png.partial-*
-    # shellcheck disable=SC2086  # the table's arguments are words
-    "$render" $args -o out.png -q 2> err.txt
-    status=$?
-    [[ $status -eq 2 ]] || fail "$name: status $status, not 2"
-    [[ $(wc -l < err.txt) -eq 1 ]] || fail "$name: stderr is not one line: $(cat err.txt)"
-    compgen -G 'out.png' > /dev/null && fail "$name: left out.png"
-    compgen -G '.out.png.partial-*' > /dev/null && fail "$name: left a partial file"
-done <<'TABLE'
+expect_refusals <<'TABLE'
 unknown figure|--figure nosuch
 unknown parameter|--figure henon --param c=1
 repeated parameter|--figure henon --param a=1.3 --param a=1.4

@@ -10,16 +10,7 @@ cli_init orbit_cli_test.sh "$@"
 quick=(--steps 1e5 --points 1e4 -q)
 
 # --- refused: status 2, one line on stderr, no file ---
-while IFS='|' read -r name args; do
-    [[ -z $name ]] && continue
-    rm -rf out*
-    # shellcheck disable=SC2086  # the table's arguments are words
-    "$render" $args -o out.png -q > /dev/null 2> err.txt
-    status=$?
-    [[ $status -eq 2 ]] || fail "$name: status $status, not 2"
-    [[ $(wc -l < err.txt) -eq 1 ]] || fail "$name: stderr is not one line: $(cat err.txt)"
-    compgen -G 'out*' > /dev/null && fail "$name: left a file"
-done <<'TABLE'
+expect_refusals <<'TABLE'
 interesting without random|--figure henon --interesting
 interesting and search|--random 1 --interesting --search 2
 search of none|--search 0

@@ -11,6 +11,20 @@
 
 namespace quillon::testing {
 
+// A file's bytes (empty when it cannot be read), and bytes written as a file.
+inline std::string bytesOf(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+inline void saveBytes(const std::filesystem::path& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
 class InTempDirectory {
 public:
     InTempDirectory()
@@ -29,13 +43,7 @@ public:
     InTempDirectory(const InTempDirectory&) = delete;
     InTempDirectory& operator=(const InTempDirectory&) = delete;
 
-    std::string read(const char* name) const
-    {
-        std::ifstream in(dir_ / name, std::ios::binary);
-        std::stringstream content;
-        content << in.rdbuf();
-        return content.str();
-    }
+    std::string read(const char* name) const { return bytesOf(dir_ / name); }
     bool exists(const char* name) const { return std::filesystem::exists(dir_ / name); }
 
 private:
