@@ -76,6 +76,18 @@ TABLE
 [[ -s henon.webm && "$(frame_sums density.webm)" == "$(frame_sums henon.webm)" ]] ||
     fail "the replayed webm's frames differ"
 
+# --- videos that move: kept in the comment, replayed to the same frames ---
+"$render" --figure Henon --style density --size 160x120 --points 2e5 --seconds 1 --fps 10 --morph a=1.2:1.4 \
+    --fit --video morph.mp4 -q > /dev/null || fail "a morph"
+"$render" --figure Henon --style density --size 160x120 --points 2e5 --seconds 1 --fps 10 \
+    --zoom-to 0.63,0.19,20 --ease --video zoom.mp4 -q > /dev/null || fail "a flight"
+probe morph.mp4 format_tags=comment | grep -qx 'quillon:morph=a=1.2:1.4' || fail "the comment lacks the morph"
+probe zoom.mp4 format_tags=comment | grep -qx 'quillon:zoom-to=0.63,0.19,20' || fail "the comment lacks the flight"
+for name in morph zoom; do
+    "$render" --replay $name.mp4 --video $name-again.mp4 -q > /dev/null || fail "replay of $name.mp4"
+    [[ "$(frame_sums $name.mp4)" == "$(frame_sums $name-again.mp4)" ]] || fail "the replayed $name's frames differ"
+done
+
 # --- the title: kept in the comment, and light at the bottom of the frame ---
 "$render" --figure Henon --size 320x240 --points $points --seconds 2 --title --video titled.mp4 -q > /dev/null ||
     fail "--title"
@@ -108,6 +120,13 @@ too large||--video out.mp4 --size 9000x4000
 not a video name||--video out.avi
 unwritable folder||--video $work/no/such/folder/out.mp4
 seconds without a video||-o out.png --seconds 2
+zoom of 0||--video out.mp4 --zoom-to 0,0,0
+zoom past a double||--video out.mp4 --zoom-to 1e999,0,2
+morph of no parameter||--video out.mp4 --morph c=1:2
+morph not FROM:TO||--video out.mp4 --morph a=1
+morph of a random draw||--video out.mp4 --random 3 --morph a=1:2
+zoom without a video||-o out.png --zoom-to 0,0,2
+ease that does not move||--video out.mp4 --ease
 TABLE
 
 # --- ffmpeg failing after it started: its words, status 1, no file ---

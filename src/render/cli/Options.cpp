@@ -337,6 +337,11 @@ std::unique_ptr<CLI::App> commandLine(Arguments& a)
     add.add_option("--fps", a.fps, "the video's frames a second (default 30)")->type_name("F");
     add.add_flag("--title", a.title, "the caption burnt in at the bottom of the video");
     add.add_flag("--no-title", a.noTitle, "no caption in a replayed video that had one");
+    add.add_option("--zoom-to", a.zoomTo, "a video that flies from the picture's view to this one, zooming at a "
+                   "steady rate")->type_name("X,Y,ZOOM");
+    add.add_option("--morph", a.morphs, "a video whose parameter slides from FROM to TO, each frame a whole "
+                   "picture (repeat for several)")->type_name("LABEL=FROM:TO");
+    add.add_flag("--ease", a.ease, "a moving video starts and ends gently");
     add.add_flag("-q,--quiet", a.quiet, "no progress on stderr");
     add.add_flag("--list", a.list, "list every figure with its parameters, defaults and random ranges");
     add.add_flag("--palettes", a.listPalettes, "list the palettes");
@@ -408,6 +413,8 @@ std::string inOptionTerms(const SettingError& e)
         {"seconds", {"--seconds", ""}},
         {"fps", {"--fps", ""}},
         {"title", {"--title", ""}},
+        {"zoom-to", {"--zoom-to", ""}},
+        {"morph", {"--morph", ""}},
     };
     const auto found = kOptions.find(e.setting);
     if (found == kOptions.end())
@@ -740,14 +747,32 @@ Plan planOf(const Arguments& a)
     if (!a.video.empty() && !a.output.empty())
         throw UsageError("--video and --output both name the file; give one of them");
     const bool video = !a.video.empty() || (replayedVideo && a.output.empty());
-    if (!video && (!a.seconds.empty() || !a.fps.empty() || a.title || a.noTitle))
-        throw UsageError("--seconds, --fps and --title are for --video");
+    if (!video && (!a.seconds.empty() || !a.fps.empty() || a.title || a.noTitle || !a.zoomTo.empty() ||
+                   !a.morphs.empty() || a.ease))
+        throw UsageError("--seconds, --fps, --title, --zoom-to, --morph and --ease are for --video");
     if (a.title && a.noTitle)
         throw UsageError("give one of --title and --no-title");
     if (video)
         plan.video = videoSettingsFor(a.seconds, a.fps,
                                       a.title || a.noTitle ? std::optional<bool>(a.title) : std::nullopt,
                                       replayedVideo);
+    if (plan.video && (!a.zoomTo.empty() || !a.morphs.empty())) {
+        // A motion given anew takes the place of a replayed one.
+        plan.video->motion = Motion{};
+        if (!a.zoomTo.empty())
+            plan.video->motion.zoomTo = zoomToFrom(a.zoomTo);
+        for (const std::string& morph : a.morphs)
+            plan.video->motion.morphs.push_back(morphFrom(morph));
+    }
+    if (plan.video && a.ease)
+        plan.video->motion.ease = true;
+    if (plan.video && a.fit) {
+        if (!a.zoomTo.empty())
+            throw UsageError("--zoom-to flies from one view to another; --fit frames the orbit itself: give one");
+        plan.video->motion.fitFrames = !plan.video->motion.morphs.empty();
+    }
+    if (plan.video && plan.video->motion.ease && !plan.video->motion.moving())
+        throw UsageError("--ease is for a video that moves: give --zoom-to or --morph");
     std::string output = video ? a.video : a.output;
     if (output.empty())
         output = !a.from.empty() && a.all ? fs::path(a.from).stem().string() + ".png"

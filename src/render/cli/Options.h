@@ -54,6 +54,9 @@ struct Arguments {
     int threads = 0;
     std::string video, seconds, fps;
     bool title = false, noTitle = false;
+    std::string zoomTo;
+    std::vector<std::string> morphs;
+    bool ease = false;
     bool quiet = false;
     bool list = false;
     bool listPalettes = false;

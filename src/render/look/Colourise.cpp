@@ -92,7 +92,7 @@ Image colourise(const CountsView& view, int width, int height, int aa, const Loo
                                     std::to_string(height) + ", aa " + std::to_string(aa) +
                                     ", depth " + std::to_string(depth));
     const size_t countsWide = static_cast<size_t>(width) * aa;
-    const Tone tone(counts, countsWide * height * aa, look.curve, look.controls);
+    const Tone tone(counts, countsWide * height * aa, look.curve, look.controls, look.scale ? &*look.scale : nullptr);
     const auto channel = [&](int shift) {
         return static_cast<float>(srgbToLinear(((background >> shift) & 0xFF) / 255.0));
     };

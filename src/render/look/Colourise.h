@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "render/image/Image.h"
 #include "render/look/Palette.h"
@@ -38,6 +39,8 @@ struct Look {
     const Palette* palette = nullptr;
     Rgb background = 0;
     int depth = 8;
+    // The scale of the tone, where it is not the counts' own (see Tone).
+    std::optional<ToneScale> scale;
 };
 
 // The mean value of a pixel's points, 0 to 1; a mean direction as a turn

@@ -16,16 +16,15 @@ namespace {
 // pixels) the counts that occur are sorted instead.
 constexpr uint32_t kTableLimit = 1u << 24;
 
-float logTone(uint32_t count, uint32_t largest)
+float logTone(uint32_t count, double largest)
 {
-    return static_cast<float>(std::log1p(static_cast<double>(count)) /
-                              std::log1p(static_cast<double>(largest)));
+    return std::min(1.0f, static_cast<float>(std::log1p(static_cast<double>(count)) / std::log1p(largest)));
 }
 
-float flameTone(uint32_t count, uint32_t largest, double perPixel)
+float flameTone(uint32_t count, double largest, double perPixel)
 {
-    return static_cast<float>(std::log1p(static_cast<double>(count) / perPixel) /
-                              std::log1p(static_cast<double>(largest) / perPixel));
+    return std::min(1.0f, static_cast<float>(std::log1p(static_cast<double>(count) / perPixel) /
+                                             std::log1p(largest / perPixel)));
 }
 
 // The fraction of lit pixels with at most this count, stretched so that the
@@ -110,30 +109,50 @@ double Tone::alpha(double x) const
     return x * std::pow(controls_.gammaThreshold, inverse - 1);
 }
 
-Tone::Tone(const uint32_t* counts, size_t n, ToneCurve curve, const ToneControls& controls)
+ToneScale toneScaleOf(const uint32_t* counts, size_t n)
+{
+    ToneScale scale;
+    double hits = 0;
+    uint32_t largest = 0;
+    for (size_t i = 0; i < n; ++i) {
+        hits += counts[i];
+        largest = std::max(largest, counts[i]);
+    }
+    scale.largest = largest;
+    scale.perPixel = n ? hits / static_cast<double>(n) : 0;
+    return scale;
+}
+
+Tone::Tone(const uint32_t* counts, size_t n, ToneCurve curve, const ToneControls& controls, const ToneScale* scale)
     : curve_(curve), controls_(controls), neutral_(controls.neutral()),
       scale_(controls.brightness / 4 * std::exp2(controls.exposure))
 {
     largest_ = n == 0 ? 0 : *std::max_element(counts, counts + n);
+    scaleLargest_ = scale && scale->largest >= 1 ? scale->largest : largest_;
+    given_ = scale && scale->largest >= 1;
     if (largest_ == 0)
         return;
     if (curve == ToneCurve::Flame) {
-        double hits = 0;
-        for (size_t i = 0; i < n; ++i)
-            hits += counts[i];
-        perPixel_ = std::max(hits / static_cast<double>(n), 1e-9);
+        if (given_) {
+            perPixel_ = std::max(scale->perPixel, 1e-9);
+        } else {
+            double hits = 0;
+            for (size_t i = 0; i < n; ++i)
+                hits += counts[i];
+            perPixel_ = std::max(hits / static_cast<double>(n), 1e-9);
+        }
     }
 
     if (largest_ < kTableLimit && largest_ <= std::max<size_t>(n, 1u << 16)) {
         byCount_.resize(static_cast<size_t>(largest_) + 1);
         if (curve == ToneCurve::Log) {
             for (uint32_t count = 1; count <= largest_; ++count)
-                byCount_[count] = logTone(count, largest_);
+                byCount_[count] = logTone(count, scaleLargest_);
             return;
         }
         if (curve == ToneCurve::Flame) {
             for (uint32_t count = 1; count <= largest_; ++count)
-                byCount_[count] = flameTone(count, largest_, perPixel_);
+                byCount_[count] = flameTone(count, scaleLargest_, perPixel_);
             return;
         }
         std::vector<uint32_t> pixels(byCount_.size());
@@ -169,14 +188,16 @@ float Tone::operator()(uint32_t count) const
 {
     if (count == 0)
         return 0.0f;
-    if (count >= largest_)
+    if (count >= largest_ && !given_)
         return 1.0f;
-    if (!byCount_.empty())
+    if (!byCount_.empty() && count < byCount_.size())
         return byCount_[count];
     if (curve_ == ToneCurve::Log)
-        return logTone(count, largest_);
+        return logTone(count, scaleLargest_);
     if (curve_ == ToneCurve::Flame)
-        return flameTone(count, largest_, perPixel_);
+        return flameTone(count, scaleLargest_, perPixel_);
+    if (count >= largest_)
+        return 1.0f;
     const auto above = std::upper_bound(distinct_.begin(), distinct_.end(), count);
     return above == distinct_.begin() ? kEqualizedFloor : distinctTones_[above - distinct_.begin() - 1];
 }

@@ -48,10 +48,22 @@ struct ToneControls {
     void check() const;
 };
 
+// What the log and flame curves scale a picture's counts by: its largest
+// count and the hits a pixel has on average.
+struct ToneScale {
+    double largest = 0;
+    double perPixel = 0;
+};
+ToneScale toneScaleOf(const uint32_t* counts, size_t n);
+
 class Tone {
 public:
     // Looks at every count once; the tones of the counts are then a lookup.
-    Tone(const uint32_t* counts, size_t n, ToneCurve curve, const ToneControls& controls = {});
+    // A scale given takes the place of the counts' own (a video's frames keep
+    // a steady look by a scale smoothed over their neighbours); counts above
+    // its largest are as bright as it.
+    Tone(const uint32_t* counts, size_t n, ToneCurve curve, const ToneControls& controls = {},
+         const ToneScale* scale = nullptr);
 
     // The tone of a count, in (0, 1] for counts from 1 to the largest; 0 for 0.
     float operator()(uint32_t count) const;
@@ -74,6 +86,8 @@ private:
     double scale_ = 1;
     double perPixel_ = 1;  // Flame: the hits a pixel has on average
     uint32_t largest_ = 0;
+    double scaleLargest_ = 0;  // what the log and flame curves scale by: largest_ unless given
+    bool given_ = false;
     // Either the tone of every count up to the largest, or, where the largest
     // count is far above the number of pixels, the counts that occur, sorted,
     // with their tones.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <deque>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -73,6 +75,63 @@ void toRgb(const ClassicPicture& picture, std::vector<uint8_t>& rgb)
 
 }  // namespace
 
+// The frames ahead are counted before a frame is toned.
+uint64_t movingFrames(const RenderSettings& s, const VideoSettings& v,
+                      const std::function<void(const std::vector<uint8_t>& rgb)>& onFrame)
+{
+    const uint64_t frames = v.frames();
+    std::vector<uint8_t> rgb(static_cast<size_t>(s.framing.width) * s.framing.height * 3);
+    RenderResult result;
+    const auto send = [&] { onFrame(rgb); };
+    const uint64_t radius = std::max<uint64_t>(1, static_cast<uint64_t>(std::llround(v.fps / 4)));
+    const std::vector<View> fitted =
+        v.motion.fitFrames ? fittedViews(s, v.motion, frames, radius) : std::vector<View>{};
+    if (s.style == Style::Classic) {
+        for (uint64_t k = 0; k < frames; ++k) {
+            const ClassicRequest request = classicRequest(frameSettings(s, v.motion, k, frames, fitted));
+            const ClassicPicture picture = drawClassic(request);
+            toRgb(picture, rgb);
+            send();
+            result.litPixels = static_cast<uint64_t>(std::count_if(
+                picture.pixels.begin(), picture.pixels.end(), [&](Rgb p) { return p != request.background; }));
+        }
+        return result.litPixels;
+    }
+    // The speeds' range of the first frame's orbit holds for all of them.
+    RenderSettings first = frameSettings(s, v.motion, 0, frames, fitted);
+    resolveColourRange(first);
+    const Palette palette = paletteOf(s);
+    Look look = lookOf(s, palette);
+    look.depth = 8;
+    std::deque<CountGrids> ahead;
+    std::vector<double> largest, perPixel;
+    uint64_t next = 0;
+    for (uint64_t k = 0; k < frames; ++k) {
+        for (; next < frames && next <= k + radius; ++next) {
+            RenderSettings f = frameSettings(s, v.motion, next, frames, fitted);
+            f.colourRange = first.colourRange;
+            DensityCounter counter(countRequest(f));
+            counter.countTo(f.points);
+            ahead.push_back(counter.takeGrids());
+            const ToneScale scale = toneScaleOf(ahead.back().counts.data(), ahead.back().counts.size());
+            largest.push_back(scale.largest);
+            perPixel.push_back(scale.perPixel);
+        }
+        const size_t r = std::min<size_t>({radius, k, frames - 1 - k});
+        look.scale.reset();
+        if (r > 0)
+            look.scale = ToneScale{smoothedAt(largest, k, r), smoothedAt(perPixel, k, r)};
+        const CountGrids& grids = ahead.front();
+        const Image image = colourise(grids.view(), s.framing.width, s.framing.height, s.supersampling, look);
+        std::copy(image.samples.begin(), image.samples.end(), rgb.begin());
+        send();
+        result.litPixels = static_cast<uint64_t>(
+            std::count_if(grids.counts.begin(), grids.counts.end(), [](uint32_t c) { return c != 0; }));
+        ahead.pop_front();
+    }
+    return result.litPixels;
+}
+
 uint64_t VideoSettings::frames() const
 {
     return static_cast<uint64_t>(std::llround(seconds * fps));
@@ -108,6 +167,7 @@ void checkVideo(const RenderSettings& s, const VideoSettings& v, const std::stri
     if (v.title && !std::filesystem::exists(kTitleFont))
         throw SettingError("title", std::string("needs the font ") + kTitleFont +
                                         ": install the Debian package fonts-dejavu-core");
+    checkMotion(s, v.motion);
     if (!FfmpegPipe::onPath("ffmpeg"))
         throw UsageError("a video needs the ffmpeg program, which is not on the PATH: "
                          "install the Debian package ffmpeg (sudo apt-get install ffmpeg)");
@@ -119,6 +179,7 @@ TextChunks videoMetadata(const RenderSettings& s, const VideoSettings& v, const 
     text.emplace_back(key("seconds"), roundTripText(v.seconds));
     text.emplace_back(key("fps"), roundTripText(v.fps));
     text.emplace_back(key("title"), v.title ? "yes" : "no");
+    addMotionText(text, v.motion);
     return text;
 }
 
@@ -137,6 +198,7 @@ std::optional<VideoSettings> videoSettingsFrom(const TextChunks& text)
     v.seconds = number("seconds");
     v.fps = number("fps");
     v.title = found[key("title")] == "yes";
+    v.motion = motionFrom(text);
     try {
         checkTiming(v);
     } catch (const SettingError& e) {
@@ -250,7 +312,12 @@ RenderResult makeVideo(const RenderSettings& s, const VideoSettings& v, const st
         if (framesDone)
             framesDone(++sent);
     };
-    if (classic) {
+    if (v.motion.moving()) {
+        result.litPixels = movingFrames(s, v, [&](const std::vector<uint8_t>& frame) {
+            std::copy(frame.begin(), frame.end(), rgb.begin());
+            send();
+        });
+    } else if (classic) {
         ClassicRequest request = classicRequest(s);
         request.frames = frames;
         request.onFrame = [&](const ClassicPicture& picture) {

@@ -6,12 +6,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "render/image/PngFile.h"
 #include "render/engine/Render.h"
+#include "render/video/Motion.h"
 
 namespace quillon::render {
 
@@ -19,6 +21,9 @@ struct VideoSettings {
     double seconds = 20;
     double fps = 30;
     bool title = false;  // the caption burnt in at the bottom
+    // A video that moves: every frame a whole picture of its own view and
+    // parameters, where a growing video shows one picture building up.
+    Motion motion;
 
     // round(seconds * fps)
     uint64_t frames() const;
@@ -39,7 +44,7 @@ void checkTiming(const VideoSettings& video);
 // font. Throws UsageError.
 void checkVideo(const RenderSettings& settings, const VideoSettings& video, const std::string& path);
 
-// What a video keeps: metadataOf and its seconds, rate and title.
+// What a video keeps: metadataOf and its seconds, rate, title and motion.
 TextChunks videoMetadata(const RenderSettings& settings, const VideoSettings& video, const std::string& caption);
 // The video settings kept in the text; nothing when it is a picture's.
 std::optional<VideoSettings> videoSettingsFrom(const TextChunks& text);
@@ -57,6 +62,15 @@ TextChunks replayText(const std::string& path);
 std::vector<std::string> ffmpegArguments(const RenderSettings& settings, const VideoSettings& video,
                                          const std::string& caption, const std::string& outputPath,
                                          const std::string& format);
+
+// The frames of a video that moves, each a whole picture of its own view and
+// parameters, told in order as 8-bit RGB; the last frame's lit pixels. A
+// density frame's tone is scaled by the geometric mean of the scales of the
+// frames within a quarter of a second of it (fewer near the ends, none at the
+// first and the last frame), so that its light changes only as the figure
+// does.
+uint64_t movingFrames(const RenderSettings& settings, const VideoSettings& video,
+                      const std::function<void(const std::vector<uint8_t>& rgb)>& onFrame);
 
 // Draws the video into path (through a temporary file, renamed when ffmpeg
 // has finished it), telling framesDone the frames sent so far. The
