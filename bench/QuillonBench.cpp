@@ -234,6 +234,10 @@ int main(int argc, char** argv)
         std::printf("%s ratio by cpu time: %.2f\n", row.name, cpuRatios[kTrials / 2]);
     }
 
+    if (only == QLatin1String("motion")) {
+        quillon::bench::printMotionRows();
+        return 0;
+    }
     if (only == QLatin1String("retone")) {
         quillon::bench::printRetoneRows();
         return 0;
@@ -255,5 +259,6 @@ int main(int argc, char** argv)
     std::printf("idle cpu %%: %.1f\n", 100 * (cpuSeconds() - cpuBefore) / (idle.elapsed() / 1e3));
 
     quillon::bench::printRenderRows();
+    quillon::bench::printMotionRows();
     return 0;
 }

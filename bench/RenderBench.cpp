@@ -12,6 +12,7 @@
 #include "render/engine/CountsRender.h"
 #include "render/engine/Render.h"
 #include "render/image/PngFile.h"
+#include "render/video/Video.h"
 
 namespace quillon::bench {
 
@@ -168,6 +169,31 @@ void printRetoneRows()
     std::printf("render retone 4096x3072 seconds: %.2f\n", retones[kTrials / 2]);
     std::filesystem::remove(path);
     std::filesystem::remove(counts);
+}
+
+void printMotionRows()
+{
+    // Frames a second of a moving 1280x720 density video, 1e7 points a frame,
+    // every core counting; the frames as movingFrames hands them to ffmpeg.
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    render::RenderSettings s = densitySettings("Henon", 1280, 720, 10'000'000, cores);
+    s.depth = 8;
+    struct Row {
+        const char* name;
+        render::Motion motion;
+    };
+    const Row rows[] = {
+        {"morph", render::Motion{.morphs = {{"a", 1.2, 1.4}}}},
+        {"zoom path", render::Motion{.zoomTo = render::View{.centerX = 0.63, .centerY = 0.19, .zoom = 300}}},
+    };
+    for (const Row& row : rows) {
+        const render::VideoSettings video{.seconds = 1, .fps = 24, .motion = row.motion};
+        uint64_t frames = 0;
+        const auto start = Clock::now();
+        render::movingFrames(s, video, [&](const std::vector<uint8_t>&) { ++frames; });
+        std::printf("render henon %s 1280x720 1e7 points a frame (%d threads) frames/s: %.1f\n", row.name, cores,
+                    static_cast<double>(frames) / secondsSince(start));
+    }
 }
 
 }  // namespace quillon::bench

@@ -9,5 +9,7 @@ void printRenderRows();
 // The last rows alone: a 4096x3072 counts file written, and a picture made
 // from it with another look.
 void printRetoneRows();
+// Frames a second of videos that move.
+void printMotionRows();
 
 }  // namespace quillon::bench
