@@ -80,3 +80,24 @@ fi
 echo
 echo "![lorenz-growing]($out/lorenz-growing.gif)<br>\`quillon-render $video_args --video lorenz-growing.mp4\`," \
     "then \`ffmpeg -i lorenz-growing.mp4 -vf \"$to_gif\" -loop 0 lorenz-growing.gif\`"
+
+# Videos that move, previewed as animated WebP: a flight into Henon's folds and
+# a morph of its a, through periodic windows into chaos.
+moving=(
+    "henon-dive|--figure Henon --style density --colour-by angle --tone flame --size 480x270 --points 2e7 --zoom-to 0.63,0.19,300 --ease --seconds 6 --fps 12"
+    "henon-morph|--figure Henon --style density --colour-by speed --tone flame --size 480x270 --points 2e6 --morph a=1.05:1.4 --fit --seconds 6 --fps 12"
+)
+for entry in "${moving[@]}"; do
+    name=${entry%%|*}
+    args=${entry#*|}
+    eval "\"$render\" $args --video \"$scratch/$name.mp4\" -q" > /dev/null
+    ffmpeg -nostdin -v error -y -i "$scratch/$name.mp4" -c:v libwebp -q:v 70 -loop 0 "$out/$name.webp"
+    size=$(stat -c %s "$out/$name.webp")
+    if ((size > 2 * 1024 * 1024)); then
+        echo "gallery: $out/$name.webp is $((size / 1024)) kB, over 2 MB" >&2
+        exit 1
+    fi
+    echo
+    echo "![$name]($out/$name.webp)<br>\`quillon-render $args --video $name.mp4\`," \
+        "then \`ffmpeg -i $name.mp4 -c:v libwebp -q:v 70 -loop 0 $name.webp\`"
+done
