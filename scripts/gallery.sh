@@ -101,3 +101,13 @@ for entry in "${moving[@]}"; do
     echo "![$name]($out/$name.webp)<br>\`quillon-render $args --video $name.mp4\`," \
         "then \`ffmpeg -i $name.mp4 -c:v libwebp -q:v 70 -loop 0 $name.webp\`"
 done
+
+# A print's detail: an A0 poster at 300 dpi (9933x14043), an 800x600 part of it
+# at 100 %: the strands of a fold that a screen shows as one line.
+poster_args='--figure Henon --style density --size 9933x14043 --fit --points 2e9 --palette magma'
+eval "\"$render\" $poster_args -o \"$scratch/poster.png\" -q" > /dev/null
+crop='crop=800:600:8700:6450'
+ffmpeg -nostdin -v error -y -i "$scratch/poster.png" -vf "$crop" "$out/henon-a0-crop.png"
+echo
+echo "![henon-a0-crop]($out/henon-a0-crop.png)<br>\`quillon-render $poster_args -o poster.png\`," \
+    "then \`ffmpeg -i poster.png -vf $crop henon-a0-crop.png\` (an A0 print at 300 dpi, a part at 100 %)"
