@@ -152,7 +152,7 @@ TEST_F(Options, RefusalsAreOneLineNamingTheOption)
         {{"--figure", "henon", "--aa", "2"},
          "--aa and --depth are for --style density; a classic picture is 8-bit, a point a pixel"},
         // videos
-        {{"--figure", "henon", "--seconds", "2"}, "--seconds, --fps and --title are for --video"},
+        {{"--figure", "henon", "--seconds", "2"}, "--seconds, --fps, --title, --zoom-to, --morph and --ease are for --video"},
         {{"--figure", "henon", "--video", "v.mp4", "-o", "v.png"},
          "--video and --output both name the file; give one of them"},
         {{"--figure", "henon", "--video", "v.mp4", "--title", "--no-title"}, "give one of --title and --no-title"},
@@ -162,6 +162,10 @@ TEST_F(Options, RefusalsAreOneLineNamingTheOption)
         {{"--figure", "henon", "-o", "pics"}, "pics: names a folder, not a file"},
         // the orbit modes
         {{"--figure", "henon", "--stats", "--min-lit", "0.1"}, "--min-lit is for --interesting, --search and --survey"},
+        {{"--figure", "henon", "--style", "density", "--size", "2000x2000", "-j", "1", "--memory", "32M"},
+         "a 2000x2000 picture would need 53 MiB of memory, more than the 32 MiB allowed"},
+        {{"--figure", "henon", "--memory", "8M"}, "--memory \"8M\" is not a size from 16M to 1024T (such as 2G or 512M)"},
+        {{"--figure", "henon", "--memory", "lots"}, "--memory \"lots\" is not a size from 16M to 1024T (such as 2G or 512M)"},
         {{"--survey", "2", "--max-dimension", "2.5"}, "--max-dimension \"2.5\" is not a dimension from 0 to 2"},
         {{"--survey", "2", "--max-lit", "nan"}, "--max-lit \"nan\" is not a part of the frame from 0 to 1"},
         {{"--survey", "2", "--min-dimension", "1.6"}, "--min-dimension is above --max-dimension: no map could be kept"},

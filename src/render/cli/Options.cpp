@@ -331,6 +331,8 @@ std::unique_ptr<CLI::App> commandLine(Arguments& a)
     add.add_option("--background", a.background, "background colour, #rrggbb or a name; default black")->type_name("COLOUR");
     add.add_option("--depth", a.depth, "density picture's bits per channel: 8 or 16; default 8")->type_name("8|16");
     add.add_option("--aa", a.supersampling, "density supersampling: 1 to 4 samples a side; default 1")->type_name("N");
+    add.add_option("--memory", a.memory, "the memory a render may take, e.g. 2G or 512M (default: three quarters "
+                   "of the machine's, " + std::to_string(defaultMemoryLimit() >> 20) + "M here)")->type_name("LIMIT");
     add.add_option("-j,--threads", a.threads, "threads for density and searches (default: all cores; never changes the result)")->type_name("N");
     add.add_option("--video", a.video, "the figure growing as a video file, .mp4 (H.264) or .webm (VP9); needs ffmpeg")->type_name("FILE");
     add.add_option("--seconds", a.seconds, "the video's length (default 20)")->type_name("S");
@@ -618,6 +620,12 @@ RenderSettings settingsFor(const Arguments& a, const FigureChoice& choice, const
     if (a.supersampling != 0)
         s.supersampling = a.supersampling;
     s.threads = threadsFor(a);
+    if (!a.memory.empty()) {
+        const auto limit = memoryLimitFrom(a.memory);
+        if (!limit)
+            throw UsageError("--memory \"" + a.memory + "\" is not a size from 16M to 1024T (such as 2G or 512M)");
+        s.memoryLimit = *limit;
+    }
     if (s.style == Style::Classic && (s.supersampling != 1 || s.depth != 8) && (a.supersampling || a.depth))
         throw UsageError("--aa and --depth are for --style density; a classic picture is 8-bit, a point a pixel");
     checkSettings(s);

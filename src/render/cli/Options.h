@@ -54,7 +54,7 @@ struct Arguments {
     int threads = 0;
     std::string video, seconds, fps;
     bool title = false, noTitle = false;
-    std::string zoomTo;
+    std::string zoomTo, memory;
     std::vector<std::string> morphs;
     bool ease = false;
     bool quiet = false;

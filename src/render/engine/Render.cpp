@@ -1,6 +1,9 @@
 #include "render/engine/Render.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <map>
@@ -20,7 +23,10 @@ namespace {
 std::string gib(uint64_t bytes)
 {
     char text[32];
-    std::snprintf(text, sizeof text, "%.1f GiB", static_cast<double>(bytes) / (1ull << 30));
+    if (bytes >= (1ull << 30))
+        std::snprintf(text, sizeof text, "%.1f GiB", static_cast<double>(bytes) / (1ull << 30));
+    else
+        std::snprintf(text, sizeof text, "%.0f MiB", static_cast<double>(bytes) / (1ull << 20));
     return text;
 }
 
@@ -35,6 +41,35 @@ Rgb backgroundOf(const RenderSettings& s)
 }  // namespace
 
 std::string versionText() { return programVersion(); }
+
+uint64_t defaultMemoryLimit()
+{
+    const long pages = ::sysconf(_SC_PHYS_PAGES), pageSize = ::sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || pageSize <= 0)
+        return 4ull << 30;
+    return static_cast<uint64_t>(pages) / 4 * 3 * static_cast<uint64_t>(pageSize);
+}
+
+std::optional<uint64_t> memoryLimitFrom(const std::string& text)
+{
+    if (text.empty())
+        return std::nullopt;
+    double unit = 1;
+    std::string number = text;
+    switch (std::toupper(static_cast<unsigned char>(text.back()))) {
+    case 'K': unit = 1024.0; break;
+    case 'M': unit = 1024.0 * 1024; break;
+    case 'G': unit = 1024.0 * 1024 * 1024; break;
+    case 'T': unit = 1024.0 * 1024 * 1024 * 1024; break;
+    default: break;
+    }
+    if (unit > 1)
+        number.pop_back();
+    const auto value = numberFrom(number);
+    if (!value || !(*value * unit >= 16.0 * 1024 * 1024) || !(*value * unit <= 1024.0 * 1024 * 1024 * 1024 * 1024))
+        return std::nullopt;
+    return static_cast<uint64_t>(*value * unit);
+}
 
 uint64_t pointsOfPasses(const FigureChoice& choice, uint64_t passes)
 {
@@ -60,10 +95,11 @@ void checkSettings(const RenderSettings& s)
     const uint64_t pixels = static_cast<uint64_t>(s.framing.width) * s.framing.height;
     const uint64_t bytes = s.style == Style::Classic ? pixels * (4 + 6)
                                                      : densityBytes(s.framing, s.supersampling, s.threads, s.colour);
-    if (bytes > kMaxBytes)
+    const uint64_t limit = s.memoryLimit ? s.memoryLimit : defaultMemoryLimit();
+    if (bytes > limit)
         throw UsageError("a " + sizeText(s.framing.width, s.framing.height) + " picture" +
                          (s.supersampling > 1 ? " with --aa " + std::to_string(s.supersampling) : "") +
-                         " would need " + gib(bytes) + " of memory, more than the " + gib(kMaxBytes) +
+                         " would need " + gib(bytes) + " of memory, more than the " + gib(limit) +
                          " allowed");
 }
 

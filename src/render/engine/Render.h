@@ -31,8 +31,12 @@ inline constexpr uint64_t kDensityPoints = 100'000'000;
 // No picture counts more points (a billion seconds of work at a million a second).
 inline constexpr uint64_t kMaxPoints = 1'000'000'000'000'000;
 
-// Nothing larger is drawn: the memory a render may take.
-inline constexpr uint64_t kMaxBytes = 4ull << 30;
+// The memory a render may take unless told: three quarters of the machine's
+// memory, and 4 GiB where that cannot be told.
+uint64_t defaultMemoryLimit();
+// "2G", "512M", "1.5G", "65536K" or bytes; nothing for other text, or for
+// less than 16 MiB or more than 1 PiB.
+std::optional<uint64_t> memoryLimitFrom(const std::string& text);
 
 struct RenderSettings {
     FigureChoice choice;
@@ -44,6 +48,9 @@ struct RenderSettings {
     // The counts file (its name) a picture was coloured from; its counts are
     // the ones these settings count.
     std::string countsFile;
+    // The memory the render may take (0: defaultMemoryLimit()); the picture
+    // does not depend on it, and its text does not keep it.
+    uint64_t memoryLimit = 0;
     int plan = kGrowingPlan;   // how a density picture's points are split into orbits
     Style style = Style::Classic;
     uint64_t points = kClassicPoints;
