@@ -1,6 +1,6 @@
 # `make run` starts QUILLON, `make test` runs the whole test suite headless.
 # Both first install what is missing and build (scripts/setup.sh).
-.PHONY: run test test-sanitize gallery package
+.PHONY: run test test-sanitize fuzz gallery package
 MAKEFLAGS += --no-print-directory
 
 run:
@@ -30,6 +30,12 @@ test-sanitize:
 	@BUILD_DIR=build-sanitize CMAKE_FLAGS='-DQUILLON_SANITIZE=ON -DQUILLON_BUILD_BENCH=OFF "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG"' \
 	    bash scripts/setup.sh
 	ctest --test-dir build-sanitize --output-on-failure -j$$(nproc)
+
+# Every reader fuzzed for FUZZ_SECONDS (default 30) each, built with clang in
+# build-fuzz/; fails on any finding. Skipped, with a message, without clang.
+fuzz:
+	@bash scripts/setup.sh
+	bash scripts/fuzz.sh
 
 # The README's gallery: pictures by quillon-render into docs/gallery/.
 gallery:

@@ -20,6 +20,7 @@ packages=(
     desktop-file-utils appstream   # the install test's validators
     dpkg-dev                       # make package: the package's library dependencies
     potrace                        # scripts/make-icons.sh
+    clang-14 libclang-rt-14-dev    # make fuzz: clang and its libFuzzer
 )
 
 installed() {

@@ -80,20 +80,45 @@ std::optional<Size> sizeOption(const std::string& text, const char* option)
     return size;
 }
 
-// The lines of a caption file that hold a caption (every Enter writes one
-// between two empty lines).
-std::vector<std::string> captionLines(const std::string& path)
+// The lines of a caption file's text (every Enter writes one between two
+// empty lines).
+std::vector<std::string> captionLines(std::string_view text)
 {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string line(text.substr(start, end - start));
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(std::move(line));
+        start = end + 1;
+    }
+    return lines;
+}
+
+// A caption file's text; refused before it is read when over the limit, and
+// when it is no regular file (a device or a pipe may never end).
+std::string captionFileText(const std::string& path)
+{
+    std::error_code error;
+    if (fs::exists(path, error) && !fs::is_regular_file(path, error))
+        throw UsageError("\"" + path + "\" is not a caption file: it is not a regular file");
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw UsageError("cannot read \"" + path + "\": " + std::strerror(errno));
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
+    const uintmax_t size = fs::file_size(path, error);
+    if (!error && size > kMaxCaptionFileBytes)
+        throw UsageError("\"" + path + "\" is larger than " + std::to_string(kMaxCaptionFileBytes >> 20) +
+                         " MiB, too large for a caption file");
+    std::string text(error ? 0 : static_cast<size_t>(size), '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (in.bad())
+        throw UsageError("cannot read \"" + path + "\": " + std::strerror(errno));
+    text.resize(static_cast<size_t>(in.gcount()));
+    return text;
 }
 
 bool blank(const std::string& text) { return text.find_first_not_of(" \t") == std::string::npos; }
@@ -143,26 +168,8 @@ std::vector<FigureChoice> choicesFrom(const Arguments& a, std::optional<uint32_t
         return {chooseFigure(a.figure, a.params)};
     if (!a.caption.empty())
         return {parseCaption(a.caption)};
-    if (!a.from.empty()) {
-        const std::vector<std::string> lines = captionLines(a.from);
-        if (a.line != 0) {
-            if (a.line < 1 || static_cast<size_t>(a.line) > lines.size())
-                throw UsageError("\"" + a.from + "\" has no line " + std::to_string(a.line) + " (it has " +
-                                 std::to_string(lines.size()) + ")");
-            if (blank(lines[static_cast<size_t>(a.line - 1)]))
-                throw UsageError("line " + std::to_string(a.line) + " of \"" + a.from + "\" is empty");
-            return {parseCaption(lines[static_cast<size_t>(a.line - 1)])};
-        }
-        std::vector<FigureChoice> out;
-        for (const std::string& line : lines)
-            if (!blank(line))
-                out.push_back(parseCaption(line));
-        if (out.empty())
-            throw UsageError("\"" + a.from + "\" holds no caption");
-        if (!a.all)
-            return {out.back()};  // the caption kept last
-        return out;
-    }
+    if (!a.from.empty())
+        return captionsOf(captionFileText(a.from), a.from, a.line, a.all);
     throw UsageError("name a figure: --figure, --caption, --from, --random or --replay (--help)");
 }
 
@@ -817,6 +824,28 @@ Plan planOf(const Arguments& a)
 }
 
 }  // namespace
+
+std::vector<FigureChoice> captionsOf(std::string_view text, const std::string& name, int line, bool all)
+{
+    const std::vector<std::string> lines = captionLines(text);
+    if (line != 0) {
+        if (line < 1 || static_cast<size_t>(line) > lines.size())
+            throw UsageError("\"" + name + "\" has no line " + std::to_string(line) + " (it has " +
+                             std::to_string(lines.size()) + ")");
+        if (blank(lines[static_cast<size_t>(line - 1)]))
+            throw UsageError("line " + std::to_string(line) + " of \"" + name + "\" is empty");
+        return {parseCaption(lines[static_cast<size_t>(line - 1)])};
+    }
+    std::vector<FigureChoice> out;
+    for (const std::string& caption : lines)
+        if (!blank(caption))
+            out.push_back(parseCaption(caption));
+    if (out.empty())
+        throw UsageError("\"" + name + "\" holds no caption");
+    if (!all)
+        return {out.back()};  // the caption kept last
+    return out;
+}
 
 Plan planFor(const Arguments& a)
 {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "render/cli/OrbitCommand.h"
@@ -93,6 +94,14 @@ struct Plan {
 // Reads the files named (captions, a replayed picture or video) and checks
 // every option against the others. Throws UsageError.
 Plan planFor(const Arguments& arguments);
+
+// The most a caption file may hold: some hundred thousand captions.
+inline constexpr uint64_t kMaxCaptionFileBytes = 16ull << 20;
+
+// The captions of a caption file's text, named by name in messages: the one
+// on line `line` (from 1), every one with `all`, or else the last. Throws
+// UsageError.
+std::vector<FigureChoice> captionsOf(std::string_view text, const std::string& name, int line, bool all);
 
 // The settings of a picture of the choice: the options over those of a
 // replayed picture, or over the defaults. Throws UsageError.

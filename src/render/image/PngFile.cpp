@@ -7,6 +7,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <stdexcept>
 
 namespace quillon::render {
@@ -354,6 +355,19 @@ Image readPng(const std::string& path)
     Image image{.width = static_cast<int>(png_get_image_width(guard.png, guard.info)),
                 .height = static_cast<int>(png_get_image_height(guard.png, guard.info)),
                 .depth = depth};
+    // A header may claim a million pixels a side in a file of a hundred bytes.
+    // Deflate packs at most 1032 bytes into one, and a pixel of one bit takes
+    // 24 here: a picture larger than its file can hold is refused before its
+    // memory is taken, and so is one larger than kMaxPngBytes.
+    const uint64_t needed = static_cast<uint64_t>(rowBytes) * static_cast<uint64_t>(image.height);
+    std::error_code sizeError;
+    const uint64_t fileBytes = std::filesystem::file_size(path, sizeError);
+    if (needed > kMaxPngBytes || (!sizeError && needed / (24 * 1032) > fileBytes))
+        throw fileError(path, ("its header says " + std::to_string(image.width) + "x" + std::to_string(image.height) +
+                               ", more than " +
+                               (needed > kMaxPngBytes ? std::to_string(kMaxPngBytes >> 30) + " GiB"
+                                                      : "a file of " + std::to_string(fileBytes) + " bytes can hold"))
+                                  .c_str());
     std::vector<png_byte> bytes(rowBytes * static_cast<size_t>(image.height));
     std::vector<png_bytep> rows(static_cast<size_t>(image.height));
     for (size_t y = 0; y < rows.size(); ++y)

@@ -2,6 +2,7 @@
 // parameters in text chunks so that a picture says how it was made.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -31,8 +32,12 @@ struct PngInfo {
 // or is not a PNG; error then says which, naming the file.
 std::optional<PngInfo> readPngInfo(const std::string& path, std::string& error);
 
+// The most memory a picture read takes: 16384 x 16384 at 16 bits.
+inline constexpr uint64_t kMaxPngBytes = 16384ull * 16384 * 6;
+
 // Decodes any PNG (grey, palette, RGB, with or without alpha, 1 to 16 bits)
-// into RGB of depth 8, or 16 for 16-bit files; alpha is dropped.
+// into RGB of depth 8, or 16 for 16-bit files; alpha is dropped. A picture
+// larger than kMaxPngBytes, or than its file can hold, is refused unread.
 // Throws std::runtime_error naming the file and the reason.
 Image readPng(const std::string& path);
 

@@ -1,0 +1,48 @@
+#include "FuzzCheck.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+namespace quillon::fuzz {
+
+void fail(const std::string& what) { throw CheckFailure{what}; }
+
+void checkRefusal(const char* reader, const std::string& message)
+{
+    if (message.empty())
+        fail(std::string(reader) + ": refused without a message");
+    if (message.find('\n') != std::string::npos)
+        fail(std::string(reader) + ": refused in more than one line: " + message);
+}
+
+std::vector<std::string> wordsOf(std::string_view data, size_t most)
+{
+    std::vector<std::string> words;
+    size_t start = 0;
+    while (start <= data.size() && words.size() < most) {
+        size_t end = data.find_first_of(std::string_view("\0\n", 2), start);
+        if (end == std::string_view::npos)
+            end = data.size();
+        words.emplace_back(data.substr(start, end - start));
+        start = end + 1;
+    }
+    return words;
+}
+
+std::string scratchFile(std::string_view data, const char* extension)
+{
+    const std::filesystem::path folder = std::filesystem::temp_directory_path();
+    const std::string path =
+        (folder / ("quillon-fuzz-" + std::to_string(::getpid()) + extension)).string();
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(data.data(), static_cast<std::streamsize>(data.size()));
+    out.close();
+    if (!out)
+        fail("cannot write the scratch file " + path);
+    return path;
+}
+
+}  // namespace quillon::fuzz

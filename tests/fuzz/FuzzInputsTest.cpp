@@ -1,0 +1,207 @@
+// Every seed and every input a fuzzer once failed on, through the same checks
+// the fuzz targets run (fuzz/checks), built with the ordinary compiler.
+#include <CLI/CLI.hpp>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <zlib.h>
+
+#include "checks/FuzzCheck.h"
+#include "render/cli/Options.h"
+#include "render/image/PngFile.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace quillon::fuzz;
+
+struct Target {
+    const char* name;
+    CheckFn check;
+};
+
+const Target kTargets[] = {
+    {"caption", checkCaption},           {"caption_file", checkCaptionFile}, {"picture_text", checkPictureText},
+    {"png_file", checkPngFile},          {"video_tag", checkVideoTag},       {"counts_file", checkCountsFile},
+    {"gradient", checkGradient},         {"command_line", checkCommandLine}, {"prompt_number", checkPromptNumber},
+};
+
+std::vector<fs::path> inputsOf(const std::string& target)
+{
+    std::vector<fs::path> files;
+    for (const char* folder : {"corpus", "regressions"}) {
+        const fs::path dir = fs::path(QUILLON_FUZZ_DIR) / folder / target;
+        if (fs::is_directory(dir))
+            for (const auto& entry : fs::directory_iterator(dir))
+                if (entry.is_regular_file())
+                    files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::string bytesOf(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class FuzzInputs : public ::testing::TestWithParam<Target> {};
+
+TEST_P(FuzzInputs, EveryKeptInputPassesItsCheck)
+{
+    // Run in a folder of its own: the command line's plans look at files around them.
+    const fs::path previous = fs::current_path();
+    const fs::path folder = fs::temp_directory_path() / ("quillon-fuzz-inputs-" + std::string(GetParam().name));
+    fs::create_directories(folder);
+    fs::current_path(folder);
+    const std::vector<fs::path> inputs = inputsOf(GetParam().name);
+    EXPECT_GE(inputs.size(), 3u) << "a target's corpus holds a few seeds at least";
+    for (const fs::path& input : inputs) {
+        try {
+            GetParam().check(bytesOf(input));
+        } catch (const CheckFailure& failure) {
+            ADD_FAILURE() << input << ": " << failure.what;
+        }
+    }
+    fs::current_path(previous);
+    fs::remove_all(folder);
+}
+
+INSTANTIATE_TEST_SUITE_P(Readers, FuzzInputs, ::testing::ValuesIn(kTargets),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The checks themselves: a fault in a reader is a failure, not a pass.
+TEST(FuzzChecks, RefusalsMustSayWhatIsWrongInOneLine)
+{
+    EXPECT_THROW(checkRefusal("reader", ""), CheckFailure);
+    EXPECT_THROW(checkRefusal("reader", "two\nlines"), CheckFailure);
+    EXPECT_NO_THROW(checkRefusal("reader", "one line"));
+}
+
+TEST(FuzzChecks, WordsArePartedByNulAndNewline)
+{
+    using namespace std::string_literals;
+    EXPECT_EQ(wordsOf("--figure\0henon\n--points"s, 10), (std::vector<std::string>{"--figure", "henon", "--points"}));
+    EXPECT_EQ(wordsOf("a\nb\nc", 2), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(wordsOf("", 4), (std::vector<std::string>{""}));
+}
+
+// What the fuzzers found, each mended: the reader now refuses before the work.
+
+struct CaptionFileCase {
+    const char* name;
+    const char* text;
+    int line;
+    bool all;
+    size_t captions;       // taken; 0 when refused
+    const char* refusal;   // a piece of the message
+};
+
+class CaptionFiles : public ::testing::TestWithParam<CaptionFileCase> {};
+
+TEST_P(CaptionFiles, TakeTheirCaptionsAsTheCommandLineSays)
+{
+    const CaptionFileCase& c = GetParam();
+    if (c.captions == 0) {
+        try {
+            quillon::render::captionsOf(c.text, "ss_save.txt", c.line, c.all);
+            ADD_FAILURE() << "accepted";
+        } catch (const quillon::render::UsageError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.refusal), std::string::npos) << e.what();
+        }
+        return;
+    }
+    EXPECT_EQ(quillon::render::captionsOf(c.text, "ss_save.txt", c.line, c.all).size(), c.captions);
+}
+
+const CaptionFileCase kCaptionFiles[] = {
+    {"last", "\nBifurcation Plot from Logistical Equation\n\nBifurcation Plot from Logistical Equation\r\n", 0, false, 1, ""},
+    {"all", "\nBifurcation Plot from Logistical Equation\n\nBifurcation Plot from Logistical Equation\n", 0, true, 2, ""},
+    {"line", "\nBifurcation Plot from Logistical Equation\n", 2, false, 1, ""},
+    {"lineBeyond", "Bifurcation Plot from Logistical Equation\n", 3, false, 0, "has no line 3 (it has 1)"},
+    {"lineBelow", "Bifurcation Plot from Logistical Equation\n", -20, false, 0, "has no line -20"},
+    {"lineEmpty", "\nBifurcation Plot from Logistical Equation\n", 1, false, 0, "line 1 of \"ss_save.txt\" is empty"},
+    {"none", "\n \n\t\n", 0, true, 0, "holds no caption"},
+    {"noFigure", "Nothing at all\n", 0, false, 0, "names no figure"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Fuzzed, CaptionFiles, ::testing::ValuesIn(kCaptionFiles),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+quillon::render::Plan planOfWords(std::vector<std::string> words)
+{
+    quillon::render::Arguments a;
+    const auto app = quillon::render::commandLine(a);
+    std::vector<const char*> argv = {"quillon-render"};
+    for (const std::string& word : words)
+        argv.push_back(word.c_str());
+    app->parse(static_cast<int>(argv.size()), argv.data());
+    return quillon::render::planFor(a);
+}
+
+std::string refusalOf(std::vector<std::string> words)
+{
+    try {
+        planOfWords(std::move(words));
+    } catch (const quillon::render::UsageError& e) {
+        return e.what();
+    }
+    return "accepted";
+}
+
+TEST(FuzzFindings, CaptionFilesAreLimitedBeforeTheyAreRead)
+{
+    const fs::path big = fs::temp_directory_path() / "quillon-fuzz-big-captions.txt";
+    { std::ofstream(big) << "Bifurcation Plot from Logistical Equation\n"; }
+    fs::resize_file(big, quillon::render::kMaxCaptionFileBytes + 1);  // sparse: nothing is written
+    EXPECT_NE(refusalOf({"--from", big.string()}).find("larger than 16 MiB, too large for a caption file"),
+              std::string::npos);
+    fs::remove(big);
+    EXPECT_NE(refusalOf({"--from", "/dev/zero"}).find("not a regular file"), std::string::npos);
+    EXPECT_NE(refusalOf({"--from", "/"}).find("not a regular file"), std::string::npos);
+}
+
+// A PNG of 1x1 whose header then claims width x height.
+std::string claimingPng(uint32_t width, uint32_t height)
+{
+    const fs::path path = fs::temp_directory_path() / "quillon-fuzz-claim.png";
+    quillon::render::writePng(path.string(), quillon::render::Image::blank(1, 1), {});
+    std::string bytes = bytesOf(path);
+    // IHDR's data follows the signature, its length and its type.
+    for (int k = 0; k < 4; ++k) {
+        bytes[16 + k] = static_cast<char>(width >> (24 - 8 * k));
+        bytes[20 + k] = static_cast<char>(height >> (24 - 8 * k));
+    }
+    const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(bytes.data() + 12), 17);
+    for (int k = 0; k < 4; ++k)
+        bytes[29 + k] = static_cast<char>(crc >> (24 - 8 * k));
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    return path.string();
+}
+
+TEST(FuzzFindings, PicturesLargerThanTheirFileAreRefusedUnread)
+{
+    const struct {
+        uint32_t width, height;
+        const char* refusal;
+    } cases[] = {{2000, 2000, "its header says 2000x2000, more than a file of"},
+                 {100000, 100000, "its header says 100000x100000, more than 1 GiB"}};
+    for (const auto& c : cases) {
+        try {
+            quillon::render::readPng(claimingPng(c.width, c.height));
+            ADD_FAILURE() << "read";
+        } catch (const std::runtime_error& e) {
+            EXPECT_NE(std::string(e.what()).find(c.refusal), std::string::npos) << e.what();
+        }
+    }
+    EXPECT_EQ(quillon::render::readPng(claimingPng(1, 1)).samples.size(), 3u);
+}
+
+}  // namespace
