@@ -36,7 +36,7 @@ void checkSettingsReadBack(const RenderSettings& s, const char* reader)
     if (s.points > render::kMaxPoints)
         fail(std::string(reader) + ": accepted " + std::to_string(s.points) + " points");
     const uint64_t pixels = static_cast<uint64_t>(s.framing.width) * static_cast<uint64_t>(s.framing.height);
-    if (s.framing.width < 1 || s.framing.height < 1 || pixels * 8 > render::kMaxBytes)
+    if (s.framing.width < 1 || s.framing.height < 1 || pixels * 8 > render::defaultMemoryLimit())
         fail(std::string(reader) + ": accepted a picture of " + std::to_string(s.framing.width) + "x" +
              std::to_string(s.framing.height));
     const std::string caption = render::captionOf(s.choice);

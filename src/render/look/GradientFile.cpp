@@ -325,7 +325,8 @@ double blendFactor(int blending, double middle, double place)
 {
     switch (blending) {
     case 1:  // curved: the midpoint's colour half-way, as a power curve
-        return std::pow(place, std::log(0.5) / std::log(std::max(middle, kEpsilon)));
+        // A midpoint at either end would make the power 0 or infinite.
+        return std::pow(place, std::log(0.5) / std::log(std::clamp(middle, kEpsilon, 1 - kEpsilon)));
     case 2: {  // sine
         const double t = linearFactor(middle, place);
         return (std::sin(-std::numbers::pi / 2 + std::numbers::pi * t) + 1) / 2;
@@ -383,7 +384,9 @@ void colourIn(const GradientSegment& s, double x, double rgb[3])
     const double width = s.right - s.left;
     const double middle = width < kEpsilon ? 0.5 : (s.middle - s.left) / width;
     const double place = width < kEpsilon ? 0.5 : std::clamp((x - s.left) / width, 0.0, 1.0);
-    const double f = blendFactor(s.blending, middle, place);
+    // Between the ends' colours, whatever the blending's arithmetic came to.
+    const double blended = blendFactor(s.blending, middle, place);
+    const double f = std::isfinite(blended) ? std::clamp(blended, 0.0, 1.0) : 0.0;
     if (s.colouring == 0) {
         for (int c = 0; c < 3; ++c)
             rgb[c] = s.leftColour[c] + (s.rightColour[c] - s.leftColour[c]) * f;
