@@ -8,7 +8,7 @@ set(QUILLON_HOMEPAGE "https://quillon.example.org" CACHE STRING
     "The project's home page, named in the metainfo and the package")
 set(QUILLON_RELEASE_DATE 2026-12-09)
 
-install(TARGETS quillon quillon-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS quillon quillon-render quillon-studio RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 install(FILES packaging/${QUILLON_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 foreach(size IN LISTS QUILLON_ICON_SIZES)
