@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -88,7 +89,11 @@ ExportDialog::ExportDialog(const StudioModel& model, QWidget* parent) : QDialog(
     layout->addWidget(buttons);
 
     QSettings stored;
-    const QString figure = QString::fromStdString(model.figure().name).toLower().replace(' ', '-');
+    // The figure's name as a file's: "Lorenz Orbits (XZ)" is lorenz-orbits-xz.
+    const QString figure = QString::fromStdString(model.figure().name)
+                               .toLower()
+                               .replace(QRegularExpression("[^a-z0-9]+"), "-")
+                               .remove(QRegularExpression("^-|-$"));
     path_->setText(stored.value("export/folder", QDir::homePath()).toString() + "/" + figure + ".png");
     preset_->setCurrentIndex(stored.value("export/preset", 0).toInt());
     width_->setValue(stored.value("export/width", 1920).toInt());

@@ -12,13 +12,14 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName("QUILLON Studio");
     QApplication::setApplicationVersion(QUILLON_VERSION);
     QApplication::setDesktopFileName("org.quillon.Studio");
-    QApplication::setWindowIcon(QIcon(":/icons/org.quillon.Quillon-256.png"));
+    QApplication::setWindowIcon(QIcon(":/icons/org.quillon.Studio-256.png"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription("Explores QUILLON's figures live as density pictures, and exports posters.");
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument("file", "a picture QUILLON's programs wrote, or a caption file, to open");
+    parser.addPositionalArgument("file", "a picture QUILLON's programs wrote, or a caption file, to open",
+                                 "[FILE]");
     parser.process(app);
 
     quillon::studio::MainWindow window;
