@@ -21,6 +21,9 @@ struct Cancelled {};
 // cancelled part way as the counting is.
 constexpr uint64_t kClassicPreviewPoints = 2'000'000;
 
+// The points of one step of a count.
+constexpr uint64_t kStepPoints = uint64_t{1} << 28;
+
 }  // namespace
 
 PreviewWorker::PreviewWorker(QObject* parent) : QObject(parent), thread_([this] { loop(); }) {}
@@ -140,11 +143,21 @@ void PreviewWorker::count(Job job)
     if (!counter_->countTo(std::min(kFirstPoints, job.budget), {.cancel = &cancel_}))
         return;
     show(counter_->grids(), counter_->points(), false);
+    // The count goes on in steps, which count the same as one count to the
+    // end: a step's orbits are listed before it starts, and a few hundred of
+    // them are quick to list whatever the budget.
+    const auto countOn = [&](uint64_t target) {
+        while (counter_->points() < target) {
+            before = counter_->points();
+            done = 0;
+            if (!counter_->countTo(std::min(target, before + kStepPoints), control))
+                return false;
+        }
+        return true;
+    };
     uint64_t target = job.budget;
     for (;;) {
-        before = counter_->points();
-        done = 0;
-        if (!counter_->countTo(target, control))
+        if (!countOn(target))
             return;
         const bool more = keepGoing_ && target < kMaxPoints / 2;
         show(counter_->grids(), counter_->points(), !more);
