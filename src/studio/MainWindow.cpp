@@ -369,6 +369,15 @@ void MainWindow::makeMenus()
     QMenu* file = menuBar()->addMenu("&File");
     QAction* open = file->addAction("&Open…", this, &MainWindow::openFile);
     open->setShortcut(QKeySequence::Open);
+    QMenu* recent = file->addMenu("Open &Recent");
+    connect(recent, &QMenu::aboutToShow, this, [this, recent] {
+        recent->clear();
+        const QStringList paths = QSettings().value("recentFiles").toStringList();
+        for (const QString& path : paths)
+            recent->addAction(QFileInfo(path).fileName(), this, [this, path] { openPath(path); })->setToolTip(path);
+        if (paths.isEmpty())
+            recent->addAction("No files opened yet")->setEnabled(false);
+    });
     QAction* exportAction = file->addAction("&Export Picture…", this, &MainWindow::exportPicture);
     exportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     file->addSeparator();
@@ -958,7 +967,7 @@ void MainWindow::lookForInteresting()
             apply(model_.setPlace({figure, found->settings.choice.values, model_.settings().seed,
                                    found->settings.view}));
             syncWidgets();
-            statusBar()->showMessage(QString("Found after %1 draws").arg(draws + 1), 5000);
+            statusBar()->showMessage(QString("Found at draw %1").arg(draws + 1), 5000);
         });
     });
 }

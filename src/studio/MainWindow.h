@@ -137,9 +137,6 @@ private:
     bool syncing_ = false;
 
     // Work off the interface thread.
-    JobThread statsThread_;
-    JobThread keepThread_;
-    JobThread searchThread_;
     std::atomic<bool> stopSearch_{false};
     bool searching_ = false;
     uint64_t statsAsked_ = 0;
@@ -148,6 +145,10 @@ private:
     std::atomic<uint64_t> exportDone_{0};
     QPointer<QProgressDialog> exportProgress_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    // Last, so that they end first: their jobs use the members above.
+    JobThread statsThread_;
+    JobThread keepThread_;
+    JobThread searchThread_;
 };
 
 }  // namespace quillon::studio
