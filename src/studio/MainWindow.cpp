@@ -149,6 +149,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     connect(settle_, &QTimer::timeout, this, &MainWindow::placeSettled);
 
     makeMenus();
+    back_->setEnabled(false);
+    forward_->setEnabled(false);
 
     connect(worker_, &PreviewWorker::frameReady, this, &MainWindow::showFrame);
     connect(worker_, &PreviewWorker::failed, this, [this](const QString& message, quint64) {
@@ -157,11 +159,12 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     });
     connect(canvas_, &PreviewCanvas::resized, this, &MainWindow::restartPreview);
     connect(canvas_, &PreviewCanvas::panned, this,
-            [this](QPointF by) { setView(shownNow().pannedBy(by.x(), by.y())); });
-    connect(canvas_, &PreviewCanvas::zoomed, this,
-            [this](QPointF at, double factor) { setView(shownNow().zoomedAbout(at.x(), at.y(), factor)); });
+            [this](QPointF by) { moveView([&](const ViewOnScreen& s) { return s.pannedBy(by.x(), by.y()); }); });
+    connect(canvas_, &PreviewCanvas::zoomed, this, [this](QPointF at, double factor) {
+        moveView([&](const ViewOnScreen& s) { return s.zoomedAbout(at.x(), at.y(), factor); });
+    });
     connect(canvas_, &PreviewCanvas::centred, this,
-            [this](QPointF at) { setView(shownNow().centredOn(at.x(), at.y())); });
+            [this](QPointF at) { moveView([&](const ViewOnScreen& s) { return s.centredOn(at.x(), at.y()); }); });
     connect(canvas_, &PreviewCanvas::windowFramingAsked, this, [this] { setView(std::nullopt); });
     connect(canvas_, &PreviewCanvas::fitAsked, this, &MainWindow::fitView);
 
@@ -402,12 +405,12 @@ void MainWindow::makeMenus()
     view->addAction("&Window Framing\t0", this, [this] { setView(std::nullopt); });
     view->addAction("&Fit the Orbit\tF", this, &MainWindow::fitView);
     view->addAction("Zoom &In\t+", this, [this] {
-        const QSize s = canvas_->deviceSize();
-        setView(shownNow().zoomedAbout(s.width() / 2.0, s.height() / 2.0, 1.5));
+        const QSize size = canvas_->deviceSize();
+        moveView([&](const ViewOnScreen& s) { return s.zoomedAbout(size.width() / 2.0, size.height() / 2.0, 1.5); });
     });
     view->addAction("Zoom &Out\t−", this, [this] {
-        const QSize s = canvas_->deviceSize();
-        setView(shownNow().zoomedAbout(s.width() / 2.0, s.height() / 2.0, 1 / 1.5));
+        const QSize size = canvas_->deviceSize();
+        moveView([&](const ViewOnScreen& s) { return s.zoomedAbout(size.width() / 2.0, size.height() / 2.0, 1 / 1.5); });
     });
 
     QMenu* help = menuBar()->addMenu("&Help");
@@ -559,6 +562,8 @@ void MainWindow::placeSettled()
     back_->setEnabled(history_.canGoBack());
     forward_->setEnabled(history_.canGoForward());
     askStats();
+    // Kept as it settles, so that the next start finds it even after a crash.
+    writeSettings();
 }
 
 RenderSettings MainWindow::previewSettings() const
@@ -640,6 +645,17 @@ void MainWindow::askStats()
     });
 }
 
+void MainWindow::moveView(const std::function<View(const ViewOnScreen&)>& move)
+{
+    // A figure whose parameters give it no plane (a diagram's start that is
+    // none of its four) cannot be moved about; the status line says why.
+    try {
+        setView(move(shownNow()));
+    } catch (const UsageError& e) {
+        statusBar()->showMessage(QString::fromStdString(e.what()), 4000);
+    }
+}
+
 void MainWindow::setView(const std::optional<View>& view)
 {
     if (view) {
@@ -656,15 +672,25 @@ void MainWindow::setView(const std::optional<View>& view)
 
 void MainWindow::fitView()
 {
+    // Fitting follows the orbit: off the interface thread, like counting.
     RenderSettings s = previewSettings();
     s.fit = true;
-    try {
-        resolveFit(s);
-    } catch (const UsageError& e) {
-        showError("Fit the Orbit", QString::fromStdString(e.what()));
-        return;
-    }
-    setView(s.view);
+    statsThread_.post(
+        [this, s]() mutable {
+            QString error;
+            try {
+                resolveFit(s);
+            } catch (const std::exception& e) {
+                error = QString::fromStdString(e.what());
+            }
+            later(this, alive_, [this, s, error] {
+                if (!error.isEmpty())
+                    showError("Fit the Orbit", "The orbit cannot be framed: " + error);
+                else if (s.choice.figure == &model_.figure() && s.choice.values == model_.settings().choice.values)
+                    setView(s.view);
+            });
+        },
+        false);
 }
 
 void MainWindow::goBack()

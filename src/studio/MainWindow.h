@@ -7,6 +7,7 @@
 #include <QPointer>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -77,6 +78,7 @@ private:
 
     // Moving about.
     void setView(const std::optional<render::View>& view);
+    void moveView(const std::function<render::View(const ViewOnScreen&)>& move);
     void fitView();
     void goBack();
     void goForward();
