@@ -114,6 +114,10 @@ ExportDialog::ExportDialog(const StudioModel& model, QWidget* parent) : QDialog(
         update();
     };
     presetChosen();
+    // A classic picture is 8-bit, a point a pixel.
+    const bool density = model.settings().style == Style::Density;
+    supersampling_->setEnabled(density);
+    depth_->setEnabled(density);
     connect(preset_, &QComboBox::currentIndexChanged, this, presetChosen);
     for (QSpinBox* spin : {width_, height_, supersampling_})
         connect(spin, &QSpinBox::valueChanged, this, &ExportDialog::update);

@@ -455,13 +455,17 @@ void MainWindow::rebuildParameterEditors()
             from = p.defaultValue - reach;
             to = p.defaultValue + reach;
         }
-        editor.low = std::min(from, to);
-        editor.high = std::max(from, to);
+        // The figure's own value is on the slider too, even outside the random range.
+        editor.low = std::min({from, to, p.defaultValue});
+        editor.high = std::max({from, to, p.defaultValue});
         editor.number = new QDoubleSpinBox;
         editor.number->setRange(-1e9, 1e9);
         editor.number->setDecimals(p.randomWhole ? 0 : 6);
         editor.number->setSingleStep(p.randomWhole ? 1 : (editor.high - editor.low) / 100);
-        editor.number->setToolTip(QString("Random range %1 to %2").arg(editor.low).arg(editor.high));
+        editor.number->setToolTip(p.randomScale == 0 ? QString("No random range")
+                                                      : QString("Random range %1 to %2")
+                                                            .arg(std::min(from, to))
+                                                            .arg(std::max(from, to)));
         editor.slider = new QSlider(Qt::Horizontal);
         editor.slider->setRange(0, kSliderSteps);
         auto* row = new QWidget;
@@ -548,7 +552,13 @@ void MainWindow::apply(Change change)
 {
     switch (change) {
     case Change::None: return;
-    case Change::Retone: worker_->retone(previewSettings()); return;
+    case Change::Retone:
+        // A classic picture keeps no counts to colour again: it is drawn again.
+        if (model_.settings().style == Style::Classic)
+            restartPreview();
+        else
+            worker_->retone(previewSettings());
+        return;
     case Change::Recount:
         restartPreview();
         settle_->start();

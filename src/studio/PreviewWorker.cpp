@@ -24,6 +24,25 @@ constexpr uint64_t kClassicPreviewPoints = 2'000'000;
 // The points of one step of a count.
 constexpr uint64_t kStepPoints = uint64_t{1} << 28;
 
+// Tells the interface thread's calls that a count is under way.
+class CountingFlag {
+public:
+    CountingFlag(bool& flag, std::mutex& mutex) : flag_(flag), mutex_(mutex) { set(true); }
+    ~CountingFlag() { set(false); }
+    CountingFlag(const CountingFlag&) = delete;
+    CountingFlag& operator=(const CountingFlag&) = delete;
+
+private:
+    void set(bool value)
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        flag_ = value;
+    }
+    bool& flag_;
+    std::mutex& mutex_;
+};
+
+
 }  // namespace
 
 PreviewWorker::PreviewWorker(QObject* parent) : QObject(parent), thread_([this] { loop(); }) {}
@@ -61,6 +80,11 @@ void PreviewWorker::retone(const RenderSettings& settings)
         if (pending_)
             pending_->settings = settings;
         retonePending_ = true;
+        // A count under way stops for a moment to show the new look at once.
+        if (counting_) {
+            retoneStop_ = true;
+            cancel_ = true;
+        }
     }
     wake_.notify_all();
 }
@@ -91,6 +115,7 @@ void PreviewWorker::loop()
             pending_.reset();
             retone = retonePending_ && !job;
             cancel_ = false;
+            retoneStop_ = false;
         }
         try {
             if (job && job->settings.style == Style::Classic)
@@ -150,11 +175,22 @@ void PreviewWorker::count(Job job)
         while (counter_->points() < target) {
             before = counter_->points();
             done = 0;
-            if (!counter_->countTo(std::min(target, before + kStepPoints), control))
-                return false;
+            if (counter_->countTo(std::min(target, before + kStepPoints), control))
+                continue;
+            // Stopped for a new look: shown, and the count goes on from where it
+            // stopped; stopped for a new request or the end: over.
+            {
+                const std::lock_guard<std::mutex> lock(mutex_);
+                if (pending_ || quit_ || !retoneStop_)
+                    return false;
+                retoneStop_ = false;
+                cancel_ = false;
+            }
+            show(counter_->grids(), counter_->points(), false);
         }
         return true;
     };
+    const CountingFlag flag(counting_, mutex_);
     uint64_t target = job.budget;
     for (;;) {
         if (!countOn(target))

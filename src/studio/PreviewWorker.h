@@ -76,6 +76,8 @@ private:
     std::condition_variable wake_;
     std::optional<Job> pending_;
     bool retonePending_ = false;
+    bool counting_ = false;    // the counting thread is in a count
+    bool retoneStop_ = false;  // and was stopped to show a new look
     bool quit_ = false;
     render::RenderSettings look_;  // the settings whose look the snapshots take
     std::atomic<bool> cancel_{false};

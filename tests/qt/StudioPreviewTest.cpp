@@ -98,6 +98,26 @@ TEST(StudioPreview, ANewLookColoursTheSameCountsAgain)
     EXPECT_EQ(toned.image, PreviewWorker::pictureOf(counter.grids(), 160, 120, preview(model, 160, 120, 500'000)));
 }
 
+TEST(StudioPreview, ANewLookWhileCountingShowsAndTheCountGoesOn)
+{
+    StudioModel model;
+    PreviewWorker worker;
+    Frames frames(worker);
+    const uint64_t budget = 20'000'000;
+    worker.recount(preview(model, 200, 150, budget), budget, false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !frames.all.empty(); }, kWaitMs));
+    model.setTone("eq");
+    model.setPalette("magma");
+    worker.retone(preview(model, 200, 150, budget));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frames.done(); }, kWaitMs));
+    EXPECT_EQ(frames.all.back().points, budget);
+    // The count stopped and went on is the count at once, in the new look.
+    DensityCounter counter(countRequest(preview(model, 200, 150, budget)));
+    counter.countTo(budget);
+    EXPECT_EQ(frames.all.back().image,
+              PreviewWorker::pictureOf(counter.grids(), 200, 150, preview(model, 200, 150, budget)));
+}
+
 struct OpenCase {
     const char* name;
     const char* figure;
