@@ -8,7 +8,7 @@ set(QUILLON_HOMEPAGE "https://quillon.example.org" CACHE STRING
     "The project's home page, named in the metainfo and the package")
 set(QUILLON_RELEASE_DATE 2026-12-09)
 
-install(TARGETS quillon quillon-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS quillon quillon-render quillon-studio RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 install(FILES packaging/${QUILLON_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 foreach(size IN LISTS QUILLON_ICON_SIZES)
@@ -19,6 +19,16 @@ endforeach()
 install(FILES packaging/icons/${QUILLON_APP_ID}.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
+# QUILLON Studio: its own entry and icon (a density picture of Hopalong drawn
+# by quillon-render, coloured by direction).
+set(QUILLON_STUDIO_ID org.quillon.Studio)
+install(FILES packaging/${QUILLON_STUDIO_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+foreach(size IN LISTS QUILLON_ICON_SIZES)
+  install(FILES packaging/icons/${QUILLON_STUDIO_ID}-${size}.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+          RENAME ${QUILLON_STUDIO_ID}.png)
+endforeach()
+
 configure_file(packaging/${QUILLON_APP_ID}.metainfo.xml.in
                ${CMAKE_CURRENT_BINARY_DIR}/${QUILLON_APP_ID}.metainfo.xml @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${QUILLON_APP_ID}.metainfo.xml
@@ -26,7 +36,7 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${QUILLON_APP_ID}.metainfo.xml
 
 # Manual pages carry the version; they are gzipped as Debian keeps them.
 find_program(GZIP_PROGRAM gzip REQUIRED)
-foreach(page quillon.1 quillon-render.1)
+foreach(page quillon.1 quillon-render.1 quillon-studio.1)
   configure_file(packaging/${page}.in ${CMAKE_CURRENT_BINARY_DIR}/man/${page} @ONLY)
   add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/man/${page}.gz
                      COMMAND ${GZIP_PROGRAM} -9n -c ${CMAKE_CURRENT_BINARY_DIR}/man/${page}

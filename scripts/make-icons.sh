@@ -3,7 +3,9 @@
 # Lorenz orbit (XZ) by quillon-render, trimmed to the butterfly and set on a dark
 # rounded square, as PNGs of every size the desktop asks for, and as an SVG
 # traced from the same picture (two layers of tone, so that it reads at 16 px).
-# The results are committed in packaging/icons; run this again to remake them.
+# QUILLON Studio's icon is Hopalong's density picture coloured by the orbit's
+# direction, on the same plate. The results are committed in packaging/icons;
+# run this again to remake them.
 #
 #   scripts/make-icons.sh [path/to/quillon-render]
 # Needs ImageMagick and potrace (scripts/setup.sh installs them).
@@ -28,6 +30,18 @@ convert "$work/plate.png" \( "$work/butterfly.png" -alpha set -channel A -fx 'ma
 for size in 16 32 48 64 128 256; do
     convert "$work/icon-1024.png" -filter Lanczos -resize "${size}x${size}" -strip \
         "PNG32:$out/org.quillon.Quillon-$size.png"
+done
+
+# The studio's: Hopalong whole, coloured by direction, on the same plate.
+"$render" --figure Hopalong --style density --size 1024x1024 --fit --points 1e8 --colour-by angle \
+    --exposure 1 -q -o "$work/hopalong.png"
+convert "$work/hopalong.png" -trim +repage -resize 900x900 -background black -gravity center \
+    -extent 1024x1024 "$work/hopalong-square.png"
+convert "$work/plate.png" \( "$work/hopalong-square.png" -alpha set -channel A -fx 'min(1,3*max(r,max(g,b)))' \) \
+    -compose over -composite "$work/studio-1024.png"
+for size in 16 32 48 64 128 256; do
+    convert "$work/studio-1024.png" -filter Lanczos -resize "${size}x${size}" -strip \
+        "PNG32:$out/org.quillon.Studio-$size.png"
 done
 
 # The SVG: the butterfly's outline and its bright core, traced.

@@ -52,5 +52,9 @@ report "the logic includes the renderer" \
     "$(offenders '#include[[:space:]]*"render/' app maps studies)"
 report "Qt Widgets outside the adapter" \
     "$(offenders '#include[[:space:]]*<(QtWidgets|QApplication|QWidget|QMainWindow|QMenu|QDialog)' runtime app maps studies render)"
+report "the studio includes the window's Qt adapter" \
+    "$(offenders '#include[[:space:]]*"platform/' studio)"
+report "the window program includes the studio" \
+    "$(offenders '#include[[:space:]]*"studio/' platform)"
 [[ $status -eq 0 ]] && echo "layering: every include follows the layers"
 exit $status

@@ -1,0 +1,169 @@
+#include "studio/ExportDialog.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+#include "studio/RenderCommand.h"
+
+namespace quillon::studio {
+
+using namespace render;
+
+const std::vector<SizePreset>& sizePresets()
+{
+    // Paper at 300 dpi: A4 297 x 210 mm, A3 420 x 297, A2 594 x 420.
+    static const std::vector<SizePreset> presets = {
+        {"1920 × 1080 (Full HD)", 1920, 1080}, {"3840 × 2160 (4K)", 3840, 2160},
+        {"A4 at 300 dpi", 3508, 2480},         {"A3 at 300 dpi", 4961, 3508},
+        {"A2 at 300 dpi", 7016, 4961},
+    };
+    return presets;
+}
+
+ExportDialog::ExportDialog(const StudioModel& model, QWidget* parent) : QDialog(parent), model_(model)
+{
+    setWindowTitle("Export Picture");
+    auto* form = new QFormLayout;
+    preset_ = new QComboBox;
+    for (const SizePreset& p : sizePresets())
+        preset_->addItem(p.name);
+    preset_->addItem("Custom");
+    width_ = new QSpinBox;
+    height_ = new QSpinBox;
+    for (QSpinBox* side : {width_, height_}) {
+        side->setRange(1, kMaxSide);
+        side->setSuffix(" px");
+    }
+    auto* size = new QHBoxLayout;
+    size->addWidget(width_);
+    size->addWidget(height_);
+    points_ = new QDoubleSpinBox;
+    points_->setRange(0.01, 1e6);
+    points_->setDecimals(2);
+    points_->setSuffix(" M points");
+    supersampling_ = new QSpinBox;
+    supersampling_->setRange(1, 4);
+    supersampling_->setToolTip("Samples a side counted for each pixel");
+    depth_ = new QComboBox;
+    depth_->addItem("8 bits a channel", 8);
+    depth_->addItem("16 bits a channel", 16);
+    path_ = new QLineEdit;
+    auto* browse = new QPushButton("Choose…");
+    auto* file = new QHBoxLayout;
+    file->addWidget(path_);
+    file->addWidget(browse);
+    command_ = new QPlainTextEdit;
+    command_->setReadOnly(true);
+    command_->setMinimumWidth(560);
+    command_->setMaximumHeight(110);
+    auto* copy = new QPushButton("Copy Command");
+
+    form->addRow("Size", preset_);
+    form->addRow("", size);
+    form->addRow("Points", points_);
+    form->addRow("Supersampling", supersampling_);
+    form->addRow("Depth", depth_);
+    form->addRow("File", file);
+    form->addRow("The same from a terminal", command_);
+    form->addRow("", copy);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    buttons->button(QDialogButtonBox::Ok)->setText("Export");
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+
+    QSettings stored;
+    // The figure's name as a file's: "Lorenz Orbits (XZ)" is lorenz-orbits-xz.
+    const QString figure = QString::fromStdString(model.figure().name)
+                               .toLower()
+                               .replace(QRegularExpression("[^a-z0-9]+"), "-")
+                               .remove(QRegularExpression("^-|-$"));
+    path_->setText(stored.value("export/folder", QDir::homePath()).toString() + "/" + figure + ".png");
+    preset_->setCurrentIndex(stored.value("export/preset", 0).toInt());
+    width_->setValue(stored.value("export/width", 1920).toInt());
+    height_->setValue(stored.value("export/height", 1080).toInt());
+    points_->setValue(stored.value("export/points", kDensityPoints / 1e6).toDouble());
+    supersampling_->setValue(stored.value("export/aa", 1).toInt());
+    depth_->setCurrentIndex(stored.value("export/depth", 8).toInt() == 16 ? 1 : 0);
+
+    const auto presetChosen = [this] {
+        const int k = preset_->currentIndex();
+        const bool custom = k >= static_cast<int>(sizePresets().size());
+        width_->setEnabled(custom);
+        height_->setEnabled(custom);
+        if (!custom) {
+            width_->setValue(sizePresets()[static_cast<size_t>(k)].width);
+            height_->setValue(sizePresets()[static_cast<size_t>(k)].height);
+        }
+        update();
+    };
+    presetChosen();
+    // A classic picture is 8-bit, a point a pixel.
+    const bool density = model.settings().style == Style::Density;
+    supersampling_->setEnabled(density);
+    depth_->setEnabled(density);
+    connect(preset_, &QComboBox::currentIndexChanged, this, presetChosen);
+    for (QSpinBox* spin : {width_, height_, supersampling_})
+        connect(spin, &QSpinBox::valueChanged, this, &ExportDialog::update);
+    connect(points_, &QDoubleSpinBox::valueChanged, this, &ExportDialog::update);
+    connect(depth_, &QComboBox::currentIndexChanged, this, &ExportDialog::update);
+    connect(path_, &QLineEdit::textChanged, this, &ExportDialog::update);
+    connect(browse, &QPushButton::clicked, this, [this] {
+        const QString chosen = QFileDialog::getSaveFileName(this, "Export Picture", path_->text(), "PNG (*.png)");
+        if (!chosen.isEmpty())
+            path_->setText(chosen.endsWith(".png", Qt::CaseInsensitive) ? chosen : chosen + ".png");
+    });
+    connect(copy, &QPushButton::clicked, this,
+            [this] { QApplication::clipboard()->setText(command_->toPlainText()); });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+        QSettings stored;
+        stored.setValue("export/folder", QFileInfo(path()).absolutePath());
+        stored.setValue("export/preset", preset_->currentIndex());
+        stored.setValue("export/width", width_->value());
+        stored.setValue("export/height", height_->value());
+        stored.setValue("export/points", points_->value());
+        stored.setValue("export/aa", supersampling_->value());
+        stored.setValue("export/depth", depth_->currentData().toInt());
+        accept();
+    });
+    update();
+}
+
+RenderSettings ExportDialog::settings() const
+{
+    RenderSettings s = model_.pictureSettings(framingOfSize(width_->value(), height_->value()),
+                                              static_cast<uint64_t>(std::llround(points_->value() * 1e6)),
+                                              supersampling_->value());
+    if (s.style == Style::Density)
+        s.depth = depth_->currentData().toInt();
+    return s;
+}
+
+QString ExportDialog::path() const
+{
+    return path_->text().trimmed();
+}
+
+void ExportDialog::update()
+{
+    command_->setPlainText(QString::fromStdString(commandLineText(renderArguments(settings(), path().toStdString()))));
+}
+
+}  // namespace quillon::studio

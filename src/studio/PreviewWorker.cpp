@@ -1,0 +1,276 @@
+#include "studio/PreviewWorker.h"
+
+#include <QMetaObject>
+#include <QPointer>
+
+#include <chrono>
+#include <exception>
+
+#include "render/look/Colourise.h"
+
+namespace quillon::studio {
+
+using namespace render;
+
+namespace {
+
+// Thrown from a classic drawing's progress when a newer request is waiting.
+struct Cancelled {};
+
+// A classic preview draws no more than this: the window's drawing is not
+// cancelled part way as the counting is.
+constexpr uint64_t kClassicPreviewPoints = 2'000'000;
+
+// The points of one step of a count.
+constexpr uint64_t kStepPoints = uint64_t{1} << 28;
+
+// Tells the interface thread's calls that a count is under way.
+class CountingFlag {
+public:
+    CountingFlag(bool& flag, std::mutex& mutex) : flag_(flag), mutex_(mutex) { set(true); }
+    ~CountingFlag() { set(false); }
+    CountingFlag(const CountingFlag&) = delete;
+    CountingFlag& operator=(const CountingFlag&) = delete;
+
+private:
+    void set(bool value)
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        flag_ = value;
+    }
+    bool& flag_;
+    std::mutex& mutex_;
+};
+
+
+}  // namespace
+
+PreviewWorker::PreviewWorker(QObject* parent) : QObject(parent), thread_([this] { loop(); }) {}
+
+PreviewWorker::~PreviewWorker()
+{
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        quit_ = true;
+        cancel_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+}
+
+uint64_t PreviewWorker::recount(const RenderSettings& settings, uint64_t budget, bool keepGoing)
+{
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        pending_ = Job{settings, ++generation_, budget};
+        look_ = settings;
+        retonePending_ = false;
+        keepGoing_ = keepGoing;
+        cancel_ = true;
+    }
+    wake_.notify_all();
+    return generation_;
+}
+
+void PreviewWorker::retone(const RenderSettings& settings)
+{
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        look_ = settings;
+        if (pending_)
+            pending_->settings = settings;
+        retonePending_ = true;
+        // A count under way stops for a moment to show the new look at once.
+        if (counting_) {
+            retoneStop_ = true;
+            cancel_ = true;
+        }
+    }
+    wake_.notify_all();
+}
+
+void PreviewWorker::setKeepGoing(bool keepGoing)
+{
+    keepGoing_ = keepGoing;
+}
+
+RenderSettings PreviewWorker::lookNow()
+{
+    const std::lock_guard<std::mutex> lock(mutex_);
+    retonePending_ = false;
+    return look_;
+}
+
+void PreviewWorker::loop()
+{
+    for (;;) {
+        std::optional<Job> job;
+        bool retone = false;
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            wake_.wait(lock, [this] { return quit_ || pending_ || retonePending_; });
+            if (quit_)
+                return;
+            job = std::move(pending_);
+            pending_.reset();
+            retone = retonePending_ && !job;
+            cancel_ = false;
+            retoneStop_ = false;
+        }
+        try {
+            if (job && job->settings.style == Style::Classic)
+                drawClassic(*job);
+            else if (job)
+                count(std::move(*job));
+            else if (retone && counter_) {
+                const RenderSettings look = lookNow();
+                PreviewFrame frame{.generation = countedGeneration_, .points = counter_->points()};
+                frame.image = pictureOf(counter_->grids(), counted_.framing.width, counted_.framing.height, look,
+                                        &frame.litPixels);
+                frame.done = true;
+                post(std::move(frame));
+            } else if (retone) {
+                lookNow();
+            }
+        } catch (const Cancelled&) {
+        } catch (const std::exception& e) {
+            counter_.reset();
+            postFailure(QString::fromStdString(e.what()), job ? job->generation : countedGeneration_);
+        }
+    }
+}
+
+void PreviewWorker::count(Job job)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    counter_.reset();
+    resolveColourRange(job.settings);
+    counted_ = job.settings;
+    countedGeneration_ = job.generation;
+    counter_ = std::make_unique<DensityCounter>(countRequest(job.settings));
+    const auto show = [&](const CountGrids& grids, uint64_t points, bool done) {
+        PreviewFrame frame{.generation = job.generation, .points = points, .done = done};
+        RenderSettings look = lookNow();
+        look.colourRange = job.settings.colourRange;
+        frame.image = pictureOf(grids, job.settings.framing.width, job.settings.framing.height, look, &frame.litPixels);
+        frame.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        post(std::move(frame));
+    };
+    // The counter adds up its points when a count returns; between, the
+    // progress tells those of the count under way.
+    uint64_t before = 0, done = 0;
+    CountControl control{.cancel = &cancel_,
+                         .progress = [&](uint64_t points) { done = points; },
+                         .snapshotSeconds = kSnapshotSeconds};
+    control.snapshot = [&](const CountGrids& grids) { show(grids, before + done, false); };
+    // A small count first: the first picture comes at once, whatever the figure.
+    if (!counter_->countTo(std::min(kFirstPoints, job.budget), {.cancel = &cancel_}))
+        return;
+    show(counter_->grids(), counter_->points(), false);
+    // The count goes on in steps, which count the same as one count to the
+    // end: a step's orbits are listed before it starts, and a few hundred of
+    // them are quick to list whatever the budget.
+    const auto countOn = [&](uint64_t target) {
+        while (counter_->points() < target) {
+            before = counter_->points();
+            done = 0;
+            if (counter_->countTo(std::min(target, before + kStepPoints), control))
+                continue;
+            // Stopped for a new look: shown, and the count goes on from where it
+            // stopped; stopped for a new request or the end: over.
+            {
+                const std::lock_guard<std::mutex> lock(mutex_);
+                if (pending_ || quit_ || !retoneStop_)
+                    return false;
+                retoneStop_ = false;
+                cancel_ = false;
+            }
+            show(counter_->grids(), counter_->points(), false);
+        }
+        return true;
+    };
+    const CountingFlag flag(counting_, mutex_);
+    uint64_t target = job.budget;
+    for (;;) {
+        if (!countOn(target))
+            return;
+        const bool more = keepGoing_ && target < kMaxPoints / 2;
+        show(counter_->grids(), counter_->points(), !more);
+        if (!more)
+            return;
+        target *= 2;
+    }
+}
+
+void PreviewWorker::drawClassic(const Job& job)
+{
+    const auto start = std::chrono::steady_clock::now();
+    RenderSettings s = job.settings;
+    s.points = std::min(s.points, kClassicPreviewPoints);
+    s.passes.reset();
+    counter_.reset();
+    const RenderResult result = quillon::render::render(s, [this](uint64_t) {
+        if (cancel_.load())
+            throw Cancelled{};
+    });
+    PreviewFrame frame{.image = imageOf(result.image),
+                       .generation = job.generation,
+                       .points = result.points,
+                       .litPixels = result.litPixels,
+                       .done = true};
+    frame.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    post(std::move(frame));
+}
+
+void PreviewWorker::post(PreviewFrame frame)
+{
+    QPointer<PreviewWorker> self(this);
+    QMetaObject::invokeMethod(
+        this,
+        [self, frame = std::move(frame)] {
+            if (self && frame.generation == self->generation_)
+                emit self->frameReady(frame);
+        },
+        Qt::QueuedConnection);
+}
+
+void PreviewWorker::postFailure(const QString& message, uint64_t generation)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, message, generation] {
+            if (generation == generation_)
+                emit failed(message, generation);
+        },
+        Qt::QueuedConnection);
+}
+
+QImage PreviewWorker::pictureOf(const CountGrids& grids, int width, int height, const RenderSettings& settings,
+                                uint64_t* litPixels)
+{
+    const Palette palette = paletteOf(settings);
+    const Image image = colourise(grids.view(), width, height, settings.supersampling, lookOf(settings, palette));
+    if (litPixels) {
+        uint64_t lit = 0;
+        for (const uint32_t count : grids.counts)
+            lit += count != 0;
+        *litPixels = lit;
+    }
+    return imageOf(image);
+}
+
+QImage PreviewWorker::imageOf(const Image& image)
+{
+    QImage out(image.width, image.height, QImage::Format_RGB32);
+    const int shift = image.depth == 16 ? 8 : 0;
+    for (int y = 0; y < image.height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        const uint16_t* in = image.at(0, y);
+        for (int x = 0; x < image.width; ++x, in += 3)
+            line[x] = qRgb(in[0] >> shift, in[1] >> shift, in[2] >> shift);
+    }
+    return out;
+}
+
+}  // namespace quillon::studio

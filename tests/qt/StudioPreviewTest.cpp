@@ -1,0 +1,191 @@
+// The studio's preview worker and window on the offscreen platform: pictures
+// come while counting, a new request replaces the old one, a new look colours
+// the same counts again, pictures the programs wrote open as they were made,
+// and the preview is drawn in device pixels (two to a logical pixel here).
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <vector>
+
+#include "render/engine/Render.h"
+#include "studio/MainWindow.h"
+#include "studio/PreviewCanvas.h"
+#include "studio/PreviewWorker.h"
+#include "studio/StudioModel.h"
+#include "support/InTempDirectory.h"
+
+namespace quillon::studio {
+namespace {
+
+using namespace render;
+
+constexpr int kWaitMs = 30000;  // only ever reached when something is broken
+
+RenderSettings preview(StudioModel& model, int width, int height, uint64_t points)
+{
+    RenderSettings s = model.pictureSettings(framingOfSize(width, height), points, 1);
+    s.threads = 2;
+    return s;
+}
+
+struct Frames {
+    std::vector<PreviewFrame> all;
+    explicit Frames(PreviewWorker& worker)
+    {
+        QObject::connect(&worker, &PreviewWorker::frameReady, &worker,
+                         [this](const PreviewFrame& frame) { all.push_back(frame); });
+    }
+    bool done() const { return !all.empty() && all.back().done; }
+};
+
+TEST(StudioPreview, CountsToTheBudgetShowingPicturesOnTheWay)
+{
+    StudioModel model;
+    PreviewWorker worker;
+    Frames frames(worker);
+    const uint64_t generation = worker.recount(preview(model, 160, 120, 2'000'000), 2'000'000, false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frames.done(); }, kWaitMs));
+    ASSERT_GE(frames.all.size(), 2u);
+    EXPECT_LE(frames.all.front().points, PreviewWorker::kFirstPoints);
+    for (const PreviewFrame& f : frames.all) {
+        EXPECT_EQ(f.generation, generation);
+        EXPECT_EQ(f.image.size(), QSize(160, 120));
+    }
+    EXPECT_EQ(frames.all.back().points, 2'000'000u);
+    EXPECT_GT(frames.all.back().litPixels, 0u);
+}
+
+TEST(StudioPreview, ANewRequestReplacesTheCountUnderWay)
+{
+    StudioModel model;
+    PreviewWorker worker;
+    Frames frames(worker);
+    // Counting on and on until told otherwise.
+    worker.recount(preview(model, 160, 120, 1'000'000), 1'000'000, true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !frames.all.empty(); }, kWaitMs));
+    model.setFigure(findFigure("Lozi"));
+    const uint64_t second = worker.recount(preview(model, 100, 80, 300'000), 300'000, false);
+    frames.all.clear();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frames.done(); }, kWaitMs));
+    for (const PreviewFrame& f : frames.all)
+        EXPECT_EQ(f.generation, second);
+    EXPECT_EQ(frames.all.back().points, 300'000u);
+    EXPECT_EQ(frames.all.back().image.size(), QSize(100, 80));
+}
+
+TEST(StudioPreview, ANewLookColoursTheSameCountsAgain)
+{
+    StudioModel model;
+    PreviewWorker worker;
+    Frames frames(worker);
+    worker.recount(preview(model, 160, 120, 500'000), 500'000, false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frames.done(); }, kWaitMs));
+    const PreviewFrame counted = frames.all.back();
+    ASSERT_EQ(model.setPalette("viridis"), Change::Retone);
+    frames.all.clear();
+    worker.retone(preview(model, 160, 120, 500'000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frames.done(); }, kWaitMs));
+    const PreviewFrame toned = frames.all.back();
+    EXPECT_EQ(toned.points, counted.points);
+    EXPECT_EQ(toned.generation, counted.generation);
+    EXPECT_NE(toned.image, counted.image);
+    // The same as counting afresh in the new look.
+    DensityCounter counter(countRequest(preview(model, 160, 120, 500'000)));
+    counter.countTo(500'000);
+    EXPECT_EQ(toned.image, PreviewWorker::pictureOf(counter.grids(), 160, 120, preview(model, 160, 120, 500'000)));
+}
+
+TEST(StudioPreview, ANewLookWhileCountingShowsAndTheCountGoesOn)
+{
+    StudioModel model;
+    PreviewWorker worker;
+    Frames frames(worker);
+    const uint64_t budget = 20'000'000;
+    worker.recount(preview(model, 200, 150, budget), budget, false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !frames.all.empty(); }, kWaitMs));
+    model.setTone("eq");
+    model.setPalette("magma");
+    worker.retone(preview(model, 200, 150, budget));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frames.done(); }, kWaitMs));
+    EXPECT_EQ(frames.all.back().points, budget);
+    // The count stopped and went on is the count at once, in the new look.
+    DensityCounter counter(countRequest(preview(model, 200, 150, budget)));
+    counter.countTo(budget);
+    EXPECT_EQ(frames.all.back().image,
+              PreviewWorker::pictureOf(counter.grids(), 200, 150, preview(model, 200, 150, budget)));
+}
+
+struct OpenCase {
+    const char* name;
+    const char* figure;
+    std::vector<std::string> parameters;
+    std::optional<View> view;
+    const char* tone;
+    const char* palette;
+};
+
+TEST(StudioWindow, OpensPicturesTheProgramsWroteAsTheyWereMade)
+{
+    testing::InTempDirectory here;
+    MainWindow window;
+    EXPECT_EQ(window.model().figure().name, "Henon");
+    const OpenCase cases[] = {
+        {"a figure at its defaults", "Lozi", {}, std::nullopt, "log", "ember"},
+        {"parameters, a view and a look", "Hopalong", {"a=0.4", "b=1.1"}, View{0.5, -1, 4}, "flame", "viridis"},
+    };
+    for (const OpenCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        StudioModel written;
+        written.setPicture([&] {
+            RenderSettings s = written.settings();
+            s.choice = chooseFigure(c.figure, c.parameters);
+            s.view = c.view;
+            return s;
+        }());
+        written.setTone(c.tone);
+        written.setPalette(c.palette);
+        RenderSettings s = written.pictureSettings(framingOfSize(64, 48), 10'000, 1);
+        renderToFile(s, "picture.png");
+        ASSERT_TRUE(window.openPath("picture.png"));
+        EXPECT_EQ(window.model().place(), written.place());
+        EXPECT_EQ(window.model().settings().tone, c.tone);
+        EXPECT_EQ(window.model().settings().palette, c.palette);
+    }
+    ASSERT_TRUE(window.openCaption("Henon      a = 1.2   b = 0.25"));
+    EXPECT_EQ(window.model().settings().choice.values, (std::vector<double>{1.2, 0.25}));
+}
+
+TEST(StudioWindow, OpensDrawingInDevicePixels)
+{
+    ASSERT_EQ(qApp->devicePixelRatio(), 2.0) << "run with QT_SCALE_FACTOR=2";
+    MainWindow window;
+    window.resize(900, 600);
+    window.show();
+    const auto* canvas = window.findChild<PreviewCanvas*>();
+    ASSERT_TRUE(canvas);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !canvas->frame().isNull(); }, kWaitMs));
+    // Frames of an earlier size may still come in while the window settles.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return canvas->frame().size() == canvas->size() * 2; }, kWaitMs));
+    EXPECT_EQ(canvas->deviceSize(), canvas->size() * 2);
+}
+
+}  // namespace
+}  // namespace quillon::studio
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Two device pixels to a logical one, as on a high-density screen.
+    qputenv("QT_SCALE_FACTOR", "2");
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName("QUILLON");
+    QApplication::setApplicationName("QUILLON Studio test");
+    // Settings and kept pictures of the tests' own, never the user's.
+    QStandardPaths::setTestModeEnabled(true);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
