@@ -10,6 +10,16 @@ render=${1:-build/quillon-render}
 out=docs/gallery
 mkdir -p "$out"
 
+# Fails the gallery when a file is over its size in kB.
+at_most() {
+    local size
+    size=$(stat -c %s "$1")
+    if ((size > $2 * 1024)); then
+        echo "gallery: $1 is $((size / 1024)) kB, over $2 kB" >&2
+        exit 1
+    fi
+}
+
 # name | arguments (the output file is added)
 gallery=(
     "henon|--figure Henon --style density --size 800x600 --frame 600x450 --points 3e8 --palette ember"
@@ -48,11 +58,7 @@ for entry in "${gallery[@]}"; do
     name=${entry%%|*}
     args=${entry#*|}
     eval "\"$render\" $args -o \"$out/$name.png\" -q" > /dev/null
-    size=$(stat -c %s "$out/$name.png")
-    if ((size > 400 * 1024)); then
-        echo "gallery: $out/$name.png is $((size / 1024)) kB, over 400 kB" >&2
-        exit 1
-    fi
+    at_most "$out/$name.png" 400
     row+=("![$name]($out/$name.png)<br>\`quillon-render $args -o $name.png\`")
     if ((${#row[@]} == 3)); then
         echo "| ${row[0]} | ${row[1]} | ${row[2]} |"
@@ -72,11 +78,7 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 eval "\"$render\" $video_args --video \"$scratch/lorenz-growing.mp4\" -q" > /dev/null
 ffmpeg -nostdin -v error -y -i "$scratch/lorenz-growing.mp4" -vf "$to_gif" -loop 0 "$out/lorenz-growing.gif"
-size=$(stat -c %s "$out/lorenz-growing.gif")
-if ((size > 2 * 1024 * 1024)); then
-    echo "gallery: $out/lorenz-growing.gif is $((size / 1024)) kB, over 2 MB" >&2
-    exit 1
-fi
+at_most "$out/lorenz-growing.gif" 2048
 echo
 echo "![lorenz-growing]($out/lorenz-growing.gif)<br>\`quillon-render $video_args --video lorenz-growing.mp4\`," \
     "then \`ffmpeg -i lorenz-growing.mp4 -vf \"$to_gif\" -loop 0 lorenz-growing.gif\`"
@@ -92,11 +94,7 @@ for entry in "${moving[@]}"; do
     args=${entry#*|}
     eval "\"$render\" $args --video \"$scratch/$name.mp4\" -q" > /dev/null
     ffmpeg -nostdin -v error -y -i "$scratch/$name.mp4" -c:v libwebp -q:v 70 -loop 0 "$out/$name.webp"
-    size=$(stat -c %s "$out/$name.webp")
-    if ((size > 2 * 1024 * 1024)); then
-        echo "gallery: $out/$name.webp is $((size / 1024)) kB, over 2 MB" >&2
-        exit 1
-    fi
+    at_most "$out/$name.webp" 2048
     echo
     echo "![$name]($out/$name.webp)<br>\`quillon-render $args --video $name.mp4\`," \
         "then \`ffmpeg -i $name.mp4 -c:v libwebp -q:v 70 -loop 0 $name.webp\`"
