@@ -18,6 +18,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -738,24 +739,32 @@ bool MainWindow::openPath(const QString& path)
         showError("Open", QString::fromStdString(error));
         return false;
     } else {
-        // A caption file: its last caption, as quillon-render --from takes it.
         std::ifstream in(path.toStdString(), std::ios::binary);
         if (!in) {
             showError("Open", "Cannot read " + path + ".");
             return false;
         }
-        std::string last;
+        // A caption file: one of its captions, the last kept by default.
+        QStringList captions;
         for (std::string line; std::getline(in, line);) {
             if (!line.empty() && line.back() == '\r')
                 line.pop_back();
             if (line.find_first_not_of(" \t") != std::string::npos)
-                last = line;
+                captions.push_back(QString::fromStdString(line));
         }
-        if (last.empty()) {
+        if (captions.isEmpty()) {
             showError("Open", path + " holds no caption.");
             return false;
         }
-        if (!openCaption(QString::fromStdString(last)))
+        QString chosen = captions.back();
+        if (captions.size() > 1 && isVisible()) {
+            bool ok = false;
+            chosen = QInputDialog::getItem(this, "Open", "Captions of " + QFileInfo(path).fileName() + ":", captions,
+                                           static_cast<int>(captions.size() - 1), false, &ok);
+            if (!ok)
+                return false;
+        }
+        if (!openCaption(chosen))
             return false;
     }
     syncWidgets();
