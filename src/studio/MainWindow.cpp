@@ -359,11 +359,19 @@ QWidget* MainWindow::makeLookPanel()
         }
         apply(model_.setBackground(text));
     });
-    connect(budget_, &QDoubleSpinBox::valueChanged, this, [this] { restartPreview(); });
+    // More points, or counting on, go on from the count shown; fewer count again.
+    connect(budget_, &QDoubleSpinBox::valueChanged, this, [this] {
+        const auto budget = static_cast<uint64_t>(budget_->value() * 1e6);
+        if (budget >= lastFrame_.points && lastFrame_.generation == worker_->generation() && failure_.isEmpty() &&
+            model_.settings().style == Style::Density)
+            worker_->countOn(budget, keepGoing_->isChecked());
+        else
+            restartPreview();
+    });
     connect(keepGoing_, &QCheckBox::toggled, this, [this](bool on) {
         worker_->setKeepGoing(on);
-        if (on && lastFrame_.done)
-            restartPreview();
+        if (on && model_.settings().style == Style::Density)
+            worker_->countOn(std::max(lastFrame_.points, static_cast<uint64_t>(budget_->value() * 1e6)), true);
     });
     return box;
 }
@@ -626,7 +634,7 @@ void MainWindow::showStatus()
     const PreviewFrame& f = lastFrame_;
     QString text = millions(static_cast<double>(f.points)) + "points";
     if (f.seconds > 0)
-        text += " · " + millions(f.points / f.seconds) + "points/s";
+        text += " · " + millions(static_cast<double>(f.points - f.from) / f.seconds) + "points/s";
     if (f.litPixels > 0)
         text += " · " + QString::number(static_cast<double>(f.points) / f.litPixels, 'f', 1) + " hits per lit pixel";
     text += f.done ? " · done" : " · counting";

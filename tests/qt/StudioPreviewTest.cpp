@@ -104,6 +104,25 @@ TEST(StudioPreview, ANewLookColoursTheSameCountsAgain)
     EXPECT_EQ(toned.image, PreviewWorker::pictureOf(counter.grids(), 160, 120, preview(model, 160, 120, 500'000)));
 }
 
+TEST(StudioPreview, ALargerBudgetCountsOnFromWhereTheCountStands)
+{
+    StudioModel model;
+    PreviewWorker worker;
+    Frames frames(worker);
+    const uint64_t generation = worker.recount(preview(model, 120, 90, 1'000'000), 1'000'000, false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frames.done(); }, kWaitMs));
+    frames.all.clear();
+    worker.countOn(3'000'000, false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frames.done(); }, kWaitMs));
+    EXPECT_EQ(frames.all.back().generation, generation);
+    EXPECT_EQ(frames.all.back().points, 3'000'000u);
+    EXPECT_EQ(frames.all.back().from, 1'000'000u);
+    DensityCounter counter(countRequest(preview(model, 120, 90, 3'000'000)));
+    counter.countTo(3'000'000);
+    EXPECT_EQ(frames.all.back().image,
+              PreviewWorker::pictureOf(counter.grids(), 120, 90, preview(model, 120, 90, 3'000'000)));
+}
+
 TEST(StudioPreview, ANewLookWhileCountingShowsAndTheCountGoesOn)
 {
     StudioModel model;
