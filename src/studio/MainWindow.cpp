@@ -1,5 +1,6 @@
 #include "studio/MainWindow.h"
 
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -28,6 +29,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSlider>
 #include <QSpinBox>
@@ -113,11 +115,18 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     panelLayout->addWidget(makeFigurePanel());
     panelLayout->addWidget(makeLookPanel());
     panelLayout->addStretch();
-    auto* scroll = new QScrollArea;
+    auto* scroll = panelScroll_ = new QScrollArea;
     scroll->setWidget(panel);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setMinimumWidth(panel->sizeHint().width() + 24);
+    // The wheel scrolls the panel; it turns a field only once the field is chosen.
+    for (QWidget* field : panel->findChildren<QWidget*>())
+        if (qobject_cast<QComboBox*>(field) || qobject_cast<QAbstractSpinBox*>(field) ||
+            qobject_cast<QSlider*>(field)) {
+            field->setFocusPolicy(Qt::StrongFocus);
+            field->installEventFilter(this);
+        }
     auto* dock = new QDockWidget("Figure", this);
     dock->setObjectName("figureDock");
     dock->setWidget(scroll);
@@ -476,6 +485,10 @@ void MainWindow::rebuildParameterEditors()
                                                             .arg(std::min(from, to))
                                                             .arg(std::max(from, to)));
         editor.slider = new QSlider(Qt::Horizontal);
+        for (QWidget* field : std::initializer_list<QWidget*>{editor.number, editor.slider}) {
+            field->setFocusPolicy(Qt::StrongFocus);
+            field->installEventFilter(this);
+        }
         editor.slider->setRange(0, kSliderSteps);
         auto* row = new QWidget;
         auto* rowLayout = new QVBoxLayout(row);
@@ -562,6 +575,7 @@ void MainWindow::apply(Change change)
     switch (change) {
     case Change::None: return;
     case Change::Retone:
+        writeSettings();
         // A classic picture keeps no counts to colour again: it is drawn again.
         if (model_.settings().style == Style::Classic)
             restartPreview();
@@ -1028,6 +1042,17 @@ void MainWindow::lookForInteresting()
 void MainWindow::showError(const QString& title, const QString& message)
 {
     QMessageBox::warning(this, title, message);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Wheel) {
+        if (auto* field = qobject_cast<QWidget*>(watched); field && !field->hasFocus()) {
+            QApplication::sendEvent(panelScroll_->verticalScrollBar(), event);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -29,6 +29,7 @@ class QListWidget;
 class QListWidgetItem;
 class QProgressDialog;
 class QPushButton;
+class QScrollArea;
 class QSlider;
 class QSpinBox;
 class QTimer;
@@ -52,6 +53,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -130,6 +132,7 @@ private:
     QDoubleSpinBox* budget_ = nullptr;  // millions of points
     QCheckBox* keepGoing_ = nullptr;
 
+    QScrollArea* panelScroll_ = nullptr;
     QListWidget* kept_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* orbitStatus_ = nullptr;
