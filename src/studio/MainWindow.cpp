@@ -50,6 +50,7 @@
 #include "render/engine/OrbitColouring.h"
 #include "render/image/PngFile.h"
 #include "render/look/Palette.h"
+#include "studies/BifurcationMap.h"
 #include "studio/ExportDialog.h"
 #include "studio/PreviewCanvas.h"
 
@@ -247,7 +248,7 @@ QWidget* MainWindow::makeFigurePanel()
 
     auto* buttons = new QHBoxLayout;
     auto* defaults = new QPushButton("Defaults");
-    auto* random = new QPushButton("Random");
+    auto* random = random_ = new QPushButton("Random");
     interesting_ = new QPushButton("Interesting");
     defaults->setToolTip("The figure's own parameters");
     random->setToolTip("Parameters drawn as the random mode draws them");
@@ -489,7 +490,9 @@ void MainWindow::rebuildParameterEditors()
             field->setFocusPolicy(Qt::StrongFocus);
             field->installEventFilter(this);
         }
-        editor.slider->setRange(0, kSliderSteps);
+        // The diagram's slider steps through the starts it offers.
+        const int starts = static_cast<int>(bifurcationStarts().size());
+        editor.slider->setRange(0, figure.isBifurcation() ? starts - 1 : kSliderSteps);
         auto* row = new QWidget;
         auto* rowLayout = new QVBoxLayout(row);
         rowLayout->setContentsMargins(0, 0, 0, 0);
@@ -509,6 +512,8 @@ void MainWindow::rebuildParameterEditors()
                 return;
             const ParameterEditor& e = editors_[k];
             double value = e.low + (e.high - e.low) * step / kSliderSteps;
+            if (model_.figure().isBifurcation())
+                value = bifurcationStarts()[static_cast<size_t>(step)].start;
             if (model_.figure().parameters[k].randomWhole)
                 value = std::round(value);
             apply(model_.setValue(k, value));
@@ -538,10 +543,20 @@ void MainWindow::syncWidgets()
         const ParameterEditor& e = editors_[k];
         if (e.number->value() != value && !e.number->hasFocus())
             e.number->setValue(value);
+        if (s.choice.figure->isBifurcation()) {
+            const auto starts = bifurcationStarts();
+            for (size_t n = 0; n < starts.size(); ++n)
+                if (std::fabs(starts[n].start - value) < 1e-6)
+                    e.slider->setValue(static_cast<int>(n));
+            continue;
+        }
         const double part = e.high > e.low ? (value - e.low) / (e.high - e.low) : 0;
         e.slider->setValue(static_cast<int>(std::lround(std::clamp(part, 0.0, 1.0) * kSliderSteps)));
     }
     seed_->setValue(static_cast<int>(s.seed));
+    // The diagram has no random parameters to draw.
+    random_->setEnabled(!s.choice.figure->isBifurcation());
+    interesting_->setEnabled(!s.choice.figure->isBifurcation() || searching_);
     syncing_ = false;
     syncLookWidgets();
 }
@@ -658,6 +673,10 @@ void MainWindow::showStatus()
 void MainWindow::askStats()
 {
     const uint64_t asked = ++statsAsked_;
+    if (model_.figure().isBifurcation()) {
+        orbitStatus_->setText("A sweep of r: no one orbit to follow");
+        return;
+    }
     RenderSettings s = previewSettings();
     s.threads = 1;
     orbitStatus_->setText("Orbit: …");

@@ -120,6 +120,7 @@ private:
     };
     std::vector<ParameterEditor> editors_;
     QSpinBox* seed_ = nullptr;
+    QPushButton* random_ = nullptr;
     QPushButton* interesting_ = nullptr;
 
     // The look and the counting.
