@@ -550,8 +550,8 @@ void MainWindow::syncWidgets()
                     e.slider->setValue(static_cast<int>(n));
             continue;
         }
-        const double part = e.high > e.low ? (value - e.low) / (e.high - e.low) : 0;
-        e.slider->setValue(static_cast<int>(std::lround(std::clamp(part, 0.0, 1.0) * kSliderSteps)));
+        const double along = e.high > e.low ? (value - e.low) / (e.high - e.low) : 0;
+        e.slider->setValue(static_cast<int>(std::lround(std::clamp(along, 0.0, 1.0) * kSliderSteps)));
     }
     seed_->setValue(static_cast<int>(s.seed));
     // The diagram has no random parameters to draw.

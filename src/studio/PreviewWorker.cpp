@@ -17,8 +17,8 @@ namespace {
 // Thrown from a classic drawing's progress when a newer request is waiting.
 struct Cancelled {};
 
-// A classic preview draws no more than this: the window's drawing is not
-// cancelled part way as the counting is.
+// A classic preview draws no more than this: the window's drawing stops only
+// when it tells its progress, not within milliseconds as the counting does.
 constexpr uint64_t kClassicPreviewPoints = 2'000'000;
 
 // The points of one step of a count.

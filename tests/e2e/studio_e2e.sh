@@ -19,8 +19,8 @@ app_pid=$!
 W=$(timeout 20 xdotool search --sync --onlyvisible --name '^QUILLON Studio$' | head -1)
 [[ -n "$W" ]] || fail "no studio window within 20 s"
 
-# The preview is the window's lit part right of the figure panel.
-lit_share() {  # the part of the preview's pixels that are not black
+# The preview is the area right of the figure panel.
+lit_share() {  # the share of the preview's pixels that are not black
     take_shot
     convert "$shot" -crop 700x500+450+100 +repage -colorspace gray -threshold 8% -format '%[fx:mean]' info:
 }
