@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QSettings>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -191,6 +192,7 @@ struct OpenCase {
 TEST(StudioWindow, OpensPicturesTheProgramsWroteAsTheyWereMade)
 {
     testing::InTempDirectory here;
+    QSettings().clear();  // a first start
     MainWindow window;
     EXPECT_EQ(window.model().figure().name, "Henon");
     const OpenCase cases[] = {
