@@ -512,8 +512,9 @@ void MainWindow::rebuildParameterEditors()
                 return;
             const ParameterEditor& e = editors_[k];
             double value = e.low + (e.high - e.low) * step / kSliderSteps;
+            // A start as the figure's own value is written: 3.4, not the Single's 3.4000000953...
             if (model_.figure().isBifurcation())
-                value = bifurcationStarts()[static_cast<size_t>(step)].start;
+                value = QString::number(bifurcationStarts()[static_cast<size_t>(step)].start, 'g', 7).toDouble();
             if (model_.figure().parameters[k].randomWhole)
                 value = std::round(value);
             apply(model_.setValue(k, value));
