@@ -1,6 +1,7 @@
-# `make run` starts QUILLON, `make test` runs the whole test suite headless.
+# `make run` starts QUILLON, `make studio` QUILLON Studio, `make test` runs the
+# whole test suite headless.
 # Both first install what is missing and build (scripts/setup.sh).
-.PHONY: run test test-sanitize fuzz gallery package
+.PHONY: run studio test test-sanitize fuzz gallery package
 MAKEFLAGS += --no-print-directory
 
 run:
@@ -11,6 +12,15 @@ run:
 	    exit 1; \
 	fi
 	./build/quillon
+
+studio:
+	@bash scripts/setup.sh
+	@if [ -z "$$DISPLAY" ]; then \
+	    echo "make studio: DISPLAY is not set, so there is no X display for the studio's window." >&2; \
+	    echo "make studio: run it on a virtual one instead:  xvfb-run -s '-screen 0 1280x1024x24' build/quillon-studio" >&2; \
+	    exit 1; \
+	fi
+	./build/quillon-studio
 
 # The tests run side by side, one a processor; those that cannot share the
 # machine say so in their declarations (RESOURCE_LOCK, RUN_SERIAL).

@@ -74,6 +74,15 @@ ExportDialog::ExportDialog(const StudioModel& model, QWidget* parent) : QDialog(
     command_->setMaximumHeight(110);
     auto* copy = new QPushButton("Copy Command");
 
+    // Named, so that tests and accessibility tools find them.
+    preset_->setObjectName("preset");
+    width_->setObjectName("width");
+    height_->setObjectName("height");
+    points_->setObjectName("points");
+    supersampling_->setObjectName("supersampling");
+    depth_->setObjectName("depth");
+    path_->setObjectName("path");
+    command_->setObjectName("command");
     form->addRow("Size", preset_);
     form->addRow("", size);
     form->addRow("Points", points_);

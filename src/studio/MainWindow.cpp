@@ -1,5 +1,6 @@
 #include "studio/MainWindow.h"
 
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -18,6 +19,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -27,6 +29,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSlider>
 #include <QSpinBox>
@@ -47,6 +50,7 @@
 #include "render/engine/OrbitColouring.h"
 #include "render/image/PngFile.h"
 #include "render/look/Palette.h"
+#include "studies/BifurcationMap.h"
 #include "studio/ExportDialog.h"
 #include "studio/PreviewCanvas.h"
 
@@ -112,11 +116,18 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     panelLayout->addWidget(makeFigurePanel());
     panelLayout->addWidget(makeLookPanel());
     panelLayout->addStretch();
-    auto* scroll = new QScrollArea;
+    auto* scroll = panelScroll_ = new QScrollArea;
     scroll->setWidget(panel);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setMinimumWidth(panel->sizeHint().width() + 24);
+    // The wheel scrolls the panel; it turns a field only once the field is chosen.
+    for (QWidget* field : panel->findChildren<QWidget*>())
+        if (qobject_cast<QComboBox*>(field) || qobject_cast<QAbstractSpinBox*>(field) ||
+            qobject_cast<QSlider*>(field)) {
+            field->setFocusPolicy(Qt::StrongFocus);
+            field->installEventFilter(this);
+        }
     auto* dock = new QDockWidget("Figure", this);
     dock->setObjectName("figureDock");
     dock->setWidget(scroll);
@@ -237,7 +248,7 @@ QWidget* MainWindow::makeFigurePanel()
 
     auto* buttons = new QHBoxLayout;
     auto* defaults = new QPushButton("Defaults");
-    auto* random = new QPushButton("Random");
+    auto* random = random_ = new QPushButton("Random");
     interesting_ = new QPushButton("Interesting");
     defaults->setToolTip("The figure's own parameters");
     random->setToolTip("Parameters drawn as the random mode draws them");
@@ -358,11 +369,19 @@ QWidget* MainWindow::makeLookPanel()
         }
         apply(model_.setBackground(text));
     });
-    connect(budget_, &QDoubleSpinBox::valueChanged, this, [this] { restartPreview(); });
+    // More points, or counting on, go on from the count shown; fewer count again.
+    connect(budget_, &QDoubleSpinBox::valueChanged, this, [this] {
+        const auto budget = static_cast<uint64_t>(budget_->value() * 1e6);
+        if (budget >= lastFrame_.points && lastFrame_.generation == worker_->generation() && failure_.isEmpty() &&
+            model_.settings().style == Style::Density)
+            worker_->countOn(budget, keepGoing_->isChecked());
+        else
+            restartPreview();
+    });
     connect(keepGoing_, &QCheckBox::toggled, this, [this](bool on) {
         worker_->setKeepGoing(on);
-        if (on && lastFrame_.done)
-            restartPreview();
+        if (on && model_.settings().style == Style::Density)
+            worker_->countOn(std::max(lastFrame_.points, static_cast<uint64_t>(budget_->value() * 1e6)), true);
     });
     return box;
 }
@@ -467,7 +486,13 @@ void MainWindow::rebuildParameterEditors()
                                                             .arg(std::min(from, to))
                                                             .arg(std::max(from, to)));
         editor.slider = new QSlider(Qt::Horizontal);
-        editor.slider->setRange(0, kSliderSteps);
+        for (QWidget* field : std::initializer_list<QWidget*>{editor.number, editor.slider}) {
+            field->setFocusPolicy(Qt::StrongFocus);
+            field->installEventFilter(this);
+        }
+        // The diagram's slider steps through the starts it offers.
+        const int starts = static_cast<int>(bifurcationStarts().size());
+        editor.slider->setRange(0, figure.isBifurcation() ? starts - 1 : kSliderSteps);
         auto* row = new QWidget;
         auto* rowLayout = new QVBoxLayout(row);
         rowLayout->setContentsMargins(0, 0, 0, 0);
@@ -487,6 +512,9 @@ void MainWindow::rebuildParameterEditors()
                 return;
             const ParameterEditor& e = editors_[k];
             double value = e.low + (e.high - e.low) * step / kSliderSteps;
+            // A start as the figure's own value is written: 3.4, not the Single's 3.4000000953...
+            if (model_.figure().isBifurcation())
+                value = QString::number(bifurcationStarts()[static_cast<size_t>(step)].start, 'g', 7).toDouble();
             if (model_.figure().parameters[k].randomWhole)
                 value = std::round(value);
             apply(model_.setValue(k, value));
@@ -516,10 +544,20 @@ void MainWindow::syncWidgets()
         const ParameterEditor& e = editors_[k];
         if (e.number->value() != value && !e.number->hasFocus())
             e.number->setValue(value);
-        const double part = e.high > e.low ? (value - e.low) / (e.high - e.low) : 0;
-        e.slider->setValue(static_cast<int>(std::lround(std::clamp(part, 0.0, 1.0) * kSliderSteps)));
+        if (s.choice.figure->isBifurcation()) {
+            const auto starts = bifurcationStarts();
+            for (size_t n = 0; n < starts.size(); ++n)
+                if (std::fabs(starts[n].start - value) < 1e-6)
+                    e.slider->setValue(static_cast<int>(n));
+            continue;
+        }
+        const double along = e.high > e.low ? (value - e.low) / (e.high - e.low) : 0;
+        e.slider->setValue(static_cast<int>(std::lround(std::clamp(along, 0.0, 1.0) * kSliderSteps)));
     }
     seed_->setValue(static_cast<int>(s.seed));
+    // The diagram has no random parameters to draw.
+    random_->setEnabled(!s.choice.figure->isBifurcation());
+    interesting_->setEnabled(!s.choice.figure->isBifurcation() || searching_);
     syncing_ = false;
     syncLookWidgets();
 }
@@ -553,6 +591,7 @@ void MainWindow::apply(Change change)
     switch (change) {
     case Change::None: return;
     case Change::Retone:
+        writeSettings();
         // A classic picture keeps no counts to colour again: it is drawn again.
         if (model_.settings().style == Style::Classic)
             restartPreview();
@@ -625,7 +664,7 @@ void MainWindow::showStatus()
     const PreviewFrame& f = lastFrame_;
     QString text = millions(static_cast<double>(f.points)) + "points";
     if (f.seconds > 0)
-        text += " · " + millions(f.points / f.seconds) + "points/s";
+        text += " · " + millions(static_cast<double>(f.points - f.from) / f.seconds) + "points/s";
     if (f.litPixels > 0)
         text += " · " + QString::number(static_cast<double>(f.points) / f.litPixels, 'f', 1) + " hits per lit pixel";
     text += f.done ? " · done" : " · counting";
@@ -635,6 +674,10 @@ void MainWindow::showStatus()
 void MainWindow::askStats()
 {
     const uint64_t asked = ++statsAsked_;
+    if (model_.figure().isBifurcation()) {
+        orbitStatus_->setText("A sweep of r: no one orbit to follow");
+        return;
+    }
     RenderSettings s = previewSettings();
     s.threads = 1;
     orbitStatus_->setText("Orbit: …");
@@ -738,24 +781,32 @@ bool MainWindow::openPath(const QString& path)
         showError("Open", QString::fromStdString(error));
         return false;
     } else {
-        // A caption file: its last caption, as quillon-render --from takes it.
         std::ifstream in(path.toStdString(), std::ios::binary);
         if (!in) {
             showError("Open", "Cannot read " + path + ".");
             return false;
         }
-        std::string last;
+        // A caption file: one of its captions, the last kept by default.
+        QStringList captions;
         for (std::string line; std::getline(in, line);) {
             if (!line.empty() && line.back() == '\r')
                 line.pop_back();
             if (line.find_first_not_of(" \t") != std::string::npos)
-                last = line;
+                captions.push_back(QString::fromStdString(line));
         }
-        if (last.empty()) {
+        if (captions.isEmpty()) {
             showError("Open", path + " holds no caption.");
             return false;
         }
-        if (!openCaption(QString::fromStdString(last)))
+        QString chosen = captions.back();
+        if (captions.size() > 1 && isVisible()) {
+            bool ok = false;
+            chosen = QInputDialog::getItem(this, "Open", "Captions of " + QFileInfo(path).fileName() + ":", captions,
+                                           static_cast<int>(captions.size() - 1), false, &ok);
+            if (!ok)
+                return false;
+        }
+        if (!openCaption(chosen))
             return false;
     }
     syncWidgets();
@@ -1011,6 +1062,17 @@ void MainWindow::lookForInteresting()
 void MainWindow::showError(const QString& title, const QString& message)
 {
     QMessageBox::warning(this, title, message);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Wheel) {
+        if (auto* field = qobject_cast<QWidget*>(watched); field && !field->hasFocus()) {
+            QApplication::sendEvent(panelScroll_->verticalScrollBar(), event);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

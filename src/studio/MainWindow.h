@@ -29,6 +29,7 @@ class QListWidget;
 class QListWidgetItem;
 class QProgressDialog;
 class QPushButton;
+class QScrollArea;
 class QSlider;
 class QSpinBox;
 class QTimer;
@@ -52,6 +53,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -118,6 +120,7 @@ private:
     };
     std::vector<ParameterEditor> editors_;
     QSpinBox* seed_ = nullptr;
+    QPushButton* random_ = nullptr;
     QPushButton* interesting_ = nullptr;
 
     // The look and the counting.
@@ -130,6 +133,7 @@ private:
     QDoubleSpinBox* budget_ = nullptr;  // millions of points
     QCheckBox* keepGoing_ = nullptr;
 
+    QScrollArea* panelScroll_ = nullptr;
     QListWidget* kept_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* orbitStatus_ = nullptr;

@@ -11,7 +11,7 @@ namespace quillon::studio {
 
 namespace {
 
-// A key press pans by this part of the picture, and zooms by this factor.
+// A key press pans by this share of the picture, and zooms by this factor.
 constexpr double kKeyPan = 0.1;
 constexpr double kKeyZoom = 1.5;
 // A wheel's notch (120 eighths of a degree) zooms by this factor.

@@ -17,8 +17,8 @@ namespace {
 // Thrown from a classic drawing's progress when a newer request is waiting.
 struct Cancelled {};
 
-// A classic preview draws no more than this: the window's drawing is not
-// cancelled part way as the counting is.
+// A classic preview draws no more than this: the window's drawing stops only
+// when it tells its progress, not within milliseconds as the counting does.
 constexpr uint64_t kClassicPreviewPoints = 2'000'000;
 
 // The points of one step of a count.
@@ -63,6 +63,7 @@ uint64_t PreviewWorker::recount(const RenderSettings& settings, uint64_t budget,
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         pending_ = Job{settings, ++generation_, budget};
+        budget_ = budget;
         look_ = settings;
         retonePending_ = false;
         keepGoing_ = keepGoing;
@@ -70,6 +71,22 @@ uint64_t PreviewWorker::recount(const RenderSettings& settings, uint64_t budget,
     }
     wake_.notify_all();
     return generation_;
+}
+
+void PreviewWorker::countOn(uint64_t budget, bool keepGoing)
+{
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        keepGoing_ = keepGoing;
+        budget_ = budget;
+        // A count under way sees the new budget itself; one that has ended
+        // (or is about to) is taken up again.
+        if (pending_)
+            pending_->budget = budget;
+        else
+            pending_ = Job{look_, generation_, budget, true};
+    }
+    wake_.notify_all();
 }
 
 void PreviewWorker::retone(const RenderSettings& settings)
@@ -118,7 +135,9 @@ void PreviewWorker::loop()
             retoneStop_ = false;
         }
         try {
-            if (job && job->settings.style == Style::Classic)
+            if (job && job->resume)
+                resume(*job);
+            else if (job && job->settings.style == Style::Classic)
                 drawClassic(*job);
             else if (job)
                 count(std::move(*job));
@@ -142,32 +161,48 @@ void PreviewWorker::loop()
 
 void PreviewWorker::count(Job job)
 {
-    using Clock = std::chrono::steady_clock;
-    const auto start = Clock::now();
+    const auto start = std::chrono::steady_clock::now();
     counter_.reset();
     resolveColourRange(job.settings);
     counted_ = job.settings;
     countedGeneration_ = job.generation;
+    runFrom_ = 0;
     counter_ = std::make_unique<DensityCounter>(countRequest(job.settings));
-    const auto show = [&](const CountGrids& grids, uint64_t points, bool done) {
-        PreviewFrame frame{.generation = job.generation, .points = points, .done = done};
-        RenderSettings look = lookNow();
-        look.colourRange = job.settings.colourRange;
-        frame.image = pictureOf(grids, job.settings.framing.width, job.settings.framing.height, look, &frame.litPixels);
-        frame.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        post(std::move(frame));
-    };
+    // A small count first: the first picture comes at once, whatever the figure.
+    if (!counter_->countTo(std::min(kFirstPoints, job.budget), {.cancel = &cancel_}))
+        return;
+    showCounts(counter_->grids(), counter_->points(), false, start);
+    countToBudget(start);
+}
+
+void PreviewWorker::resume(const Job& job)
+{
+    if (!counter_ || job.generation != countedGeneration_ || counted_.style != Style::Density)
+        return;
+    runFrom_ = counter_->points();
+    countToBudget(std::chrono::steady_clock::now());
+}
+
+void PreviewWorker::showCounts(const CountGrids& grids, uint64_t points, bool done,
+                               std::chrono::steady_clock::time_point start)
+{
+    PreviewFrame frame{.generation = countedGeneration_, .points = points, .from = runFrom_, .done = done};
+    RenderSettings look = lookNow();
+    look.colourRange = counted_.colourRange;
+    frame.image = pictureOf(grids, counted_.framing.width, counted_.framing.height, look, &frame.litPixels);
+    frame.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    post(std::move(frame));
+}
+
+void PreviewWorker::countToBudget(std::chrono::steady_clock::time_point start)
+{
     // The counter adds up its points when a count returns; between, the
     // progress tells those of the count under way.
     uint64_t before = 0, done = 0;
     CountControl control{.cancel = &cancel_,
                          .progress = [&](uint64_t points) { done = points; },
                          .snapshotSeconds = kSnapshotSeconds};
-    control.snapshot = [&](const CountGrids& grids) { show(grids, before + done, false); };
-    // A small count first: the first picture comes at once, whatever the figure.
-    if (!counter_->countTo(std::min(kFirstPoints, job.budget), {.cancel = &cancel_}))
-        return;
-    show(counter_->grids(), counter_->points(), false);
+    control.snapshot = [&](const CountGrids& grids) { showCounts(grids, before + done, false, start); };
     // The count goes on in steps, which count the same as one count to the
     // end: a step's orbits are listed before it starts, and a few hundred of
     // them are quick to list whatever the budget.
@@ -186,20 +221,25 @@ void PreviewWorker::count(Job job)
                 retoneStop_ = false;
                 cancel_ = false;
             }
-            show(counter_->grids(), counter_->points(), false);
+            showCounts(counter_->grids(), counter_->points(), false, start);
         }
         return true;
     };
     const CountingFlag flag(counting_, mutex_);
-    uint64_t target = job.budget;
+    // Counting on doubles the points each time round; the budget asked for
+    // may also be raised while counting.
+    uint64_t target = 0;
     for (;;) {
+        target = std::max<uint64_t>(target, budget_);
         if (!countOn(target))
             return;
-        const bool more = keepGoing_ && target < kMaxPoints / 2;
-        show(counter_->grids(), counter_->points(), !more);
+        if (budget_ > counter_->points())
+            continue;
+        const bool more = keepGoing_ && counter_->points() < kMaxPoints / 2;
+        showCounts(counter_->grids(), counter_->points(), !more, start);
         if (!more)
             return;
-        target *= 2;
+        target = std::max<uint64_t>(1, counter_->points()) * 2;
     }
 }
 

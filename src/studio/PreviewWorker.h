@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -25,7 +26,8 @@ struct PreviewFrame {
     QImage image;  // the picture's pixels, one a device pixel
     uint64_t generation = 0;  // of the request it shows
     uint64_t points = 0;
-    double seconds = 0;  // since the counting began
+    uint64_t from = 0;   // the points there were when this run of counting began
+    double seconds = 0;  // since it began
     uint64_t litPixels = 0;
     bool done = false;  // the budget is counted (and no more is asked)
 };
@@ -44,6 +46,9 @@ public:
     // Counts the settings (at their framing) up to the budget, or on and on
     // when keepGoing; the picture's generation is returned.
     uint64_t recount(const render::RenderSettings& settings, uint64_t budget, bool keepGoing);
+    // Counts the request shown on to a new budget (or on and on), from where
+    // its count stands.
+    void countOn(uint64_t budget, bool keepGoing);
     // Colours the counts again with the settings' look.
     void retone(const render::RenderSettings& settings);
     void setKeepGoing(bool keepGoing);
@@ -63,10 +68,15 @@ private:
         render::RenderSettings settings;
         uint64_t generation = 0;
         uint64_t budget = 0;
+        bool resume = false;  // the count of the generation goes on
     };
 
     void loop();
     void count(Job job);
+    void resume(const Job& job);
+    void countToBudget(std::chrono::steady_clock::time_point start);
+    void showCounts(const render::CountGrids& grids, uint64_t points, bool done,
+                    std::chrono::steady_clock::time_point start);
     void drawClassic(const Job& job);
     void post(PreviewFrame frame);
     void postFailure(const QString& message, uint64_t generation);
@@ -82,12 +92,14 @@ private:
     render::RenderSettings look_;  // the settings whose look the snapshots take
     std::atomic<bool> cancel_{false};
     std::atomic<bool> keepGoing_{false};
+    std::atomic<uint64_t> budget_{0};
     uint64_t generation_ = 0;  // the interface thread's
 
     // The counting thread's own.
     std::unique_ptr<render::DensityCounter> counter_;
     render::RenderSettings counted_;
     uint64_t countedGeneration_ = 0;
+    uint64_t runFrom_ = 0;
     std::thread thread_;
 };
 

@@ -20,7 +20,7 @@ enum class Change {
     Recount,  // the request: the counts are thrown away and counted again
 };
 
-// The part of the settings a picture's place is: what is drawn and where.
+// Of the settings, those that make a picture's place: what is drawn and where.
 struct Place {
     const render::RenderFigure* figure = nullptr;
     std::vector<double> values;

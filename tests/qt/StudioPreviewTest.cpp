@@ -5,15 +5,22 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QSettings>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTest>
 
 #include <vector>
 
 #include "render/engine/Render.h"
+#include "studio/ExportDialog.h"
 #include "studio/MainWindow.h"
 #include "studio/PreviewCanvas.h"
 #include "studio/PreviewWorker.h"
+#include "studio/RenderCommand.h"
 #include "studio/StudioModel.h"
 #include "support/InTempDirectory.h"
 
@@ -98,6 +105,25 @@ TEST(StudioPreview, ANewLookColoursTheSameCountsAgain)
     EXPECT_EQ(toned.image, PreviewWorker::pictureOf(counter.grids(), 160, 120, preview(model, 160, 120, 500'000)));
 }
 
+TEST(StudioPreview, ALargerBudgetCountsOnFromWhereTheCountStands)
+{
+    StudioModel model;
+    PreviewWorker worker;
+    Frames frames(worker);
+    const uint64_t generation = worker.recount(preview(model, 120, 90, 1'000'000), 1'000'000, false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frames.done(); }, kWaitMs));
+    frames.all.clear();
+    worker.countOn(3'000'000, false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frames.done(); }, kWaitMs));
+    EXPECT_EQ(frames.all.back().generation, generation);
+    EXPECT_EQ(frames.all.back().points, 3'000'000u);
+    EXPECT_EQ(frames.all.back().from, 1'000'000u);
+    DensityCounter counter(countRequest(preview(model, 120, 90, 3'000'000)));
+    counter.countTo(3'000'000);
+    EXPECT_EQ(frames.all.back().image,
+              PreviewWorker::pictureOf(counter.grids(), 120, 90, preview(model, 120, 90, 3'000'000)));
+}
+
 TEST(StudioPreview, ANewLookWhileCountingShowsAndTheCountGoesOn)
 {
     StudioModel model;
@@ -118,6 +144,42 @@ TEST(StudioPreview, ANewLookWhileCountingShowsAndTheCountGoesOn)
               PreviewWorker::pictureOf(counter.grids(), 200, 150, preview(model, 200, 150, budget)));
 }
 
+struct SizeCase {
+    int preset;  // an index of sizePresets(), or past them: custom
+    int width, height;
+};
+
+TEST(StudioExport, EverySizeIsFramedAsQuillonRenderFramesIt)
+{
+    StudioModel model;
+    model.setView(View{0.2, 0.1, 2});
+    ExportDialog dialog(model);
+    auto* preset = dialog.findChild<QComboBox*>("preset");
+    auto* width = dialog.findChild<QSpinBox*>("width");
+    auto* height = dialog.findChild<QSpinBox*>("height");
+    auto* path = dialog.findChild<QLineEdit*>("path");
+    auto* command = dialog.findChild<QPlainTextEdit*>("command");
+    ASSERT_TRUE(preset && width && height && path && command);
+    path->setText("/tmp/poster.png");
+    const int custom = static_cast<int>(sizePresets().size());
+    const SizeCase cases[] = {{0, 1920, 1080}, {1, 3840, 2160}, {2, 3508, 2480}, {3, 4961, 3508},
+                              {4, 7016, 4961}, {custom, 500, 700}};
+    for (const SizeCase& c : cases) {
+        SCOPED_TRACE(c.width);
+        preset->setCurrentIndex(c.preset);
+        if (c.preset == custom) {
+            width->setValue(c.width);
+            height->setValue(c.height);
+        }
+        const RenderSettings s = dialog.settings();
+        EXPECT_EQ(s.framing.width, c.width);
+        EXPECT_EQ(s.framing.height, c.height);
+        EXPECT_EQ(s.framing.frameWidth, 1024);
+        EXPECT_EQ(s.view, model.settings().view);
+        EXPECT_EQ(command->toPlainText().toStdString(), commandLineText(renderArguments(s, "/tmp/poster.png")));
+    }
+}
+
 struct OpenCase {
     const char* name;
     const char* figure;
@@ -130,6 +192,7 @@ struct OpenCase {
 TEST(StudioWindow, OpensPicturesTheProgramsWroteAsTheyWereMade)
 {
     testing::InTempDirectory here;
+    QSettings().clear();  // a first start
     MainWindow window;
     EXPECT_EQ(window.model().figure().name, "Henon");
     const OpenCase cases[] = {

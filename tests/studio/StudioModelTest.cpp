@@ -77,7 +77,7 @@ TEST(StudioModel, EachEditAsksForWhatItChanges)
         const Change change = c.edit(model);
         EXPECT_EQ(change, c.expected);
         const auto after = render::countRequest(model.pictureSettings(framingOfSize(64, 48), 1000, 1));
-        // What only colours again leaves every part of the count as it was.
+        // What only colours again leaves everything counted as it was.
         const bool sameCount = place == model.place() && request.colour == after.colour &&
                                model.settings().style == Style::Density;
         if (change != Change::Recount) {
