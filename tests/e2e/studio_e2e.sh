@@ -11,6 +11,10 @@ e2e_init "$1"
 start_xvfb 1280x900
 
 export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
+# On the X server, whatever platform the test suite gave the Qt tests, and at
+# one device pixel a pixel.
+export QT_QPA_PLATFORM=xcb
+unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_QPA_PLATFORMTHEME QT_STYLE_OVERRIDE
 kept="$work/data/QUILLON/QUILLON Studio/kept"
 
 step "starting the studio"
