@@ -163,7 +163,7 @@ TEST_F(Options, RefusalsAreOneLineNamingTheOption)
         // the orbit modes
         {{"--figure", "henon", "--stats", "--min-lit", "0.1"}, "--min-lit is for --interesting, --search and --survey"},
         {{"--figure", "henon", "--style", "density", "--size", "2000x2000", "-j", "1", "--memory", "32M"},
-         "a 2000x2000 picture would need 53 MiB of memory, more than the 32 MiB allowed"},
+         "a 2000x2000 picture would need 64 MiB of memory even in bands of one row, more than the 32 MiB allowed"},
         {{"--figure", "henon", "--memory", "8M"}, "--memory \"8M\" is not a size from 16M to 1024T (such as 2G or 512M)"},
         {{"--figure", "henon", "--memory", "lots"}, "--memory \"lots\" is not a size from 16M to 1024T (such as 2G or 512M)"},
         {{"--survey", "2", "--max-dimension", "2.5"}, "--max-dimension \"2.5\" is not a dimension from 0 to 2"},

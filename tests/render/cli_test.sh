@@ -24,7 +24,7 @@ negative points|--figure henon --points -10
 points not a number|--figure henon --points many
 scale and size|--figure henon --scale 2 --size 800x600
 too large a side|--figure henon --size 70000x100
-too much memory|--figure henon --style density --size 40000x40000
+too much memory even in bands|--figure henon --style density --size 40000x40000 --memory 64M
 bad size|--figure henon --size 800by600
 bad tone|--figure henon --style density --tone loud
 bad palette|--figure henon --style density --palette plaid
@@ -84,6 +84,15 @@ cmp -s density-1.png density-2.png || fail "density differs with 2 threads"
 cmp -s density-1.png density-3.png || fail "density differs with 3 threads"
 "$render" --replay density-2.png -j 1 -o density-replayed.png -q > /dev/null || fail "density replay"
 cmp -s density-1.png density-replayed.png || fail "density replay differs"
+
+# --- a picture larger than the memory allowed is made in bands: the same bytes ---
+"$render" --figure henon --style density --tone eq --size 2000x1500 --aa 2 -j 1 --points 300000 \
+    -o whole.png -q > /dev/null || fail "whole poster"
+"$render" --figure henon --style density --tone eq --size 2000x1500 --aa 2 -j 1 --points 300000 \
+    --memory 80M -o banded.png > /dev/null 2> bands.txt || fail "banded poster: $(cat bands.txt)"
+grep -q "density, [0-9]* bands" bands.txt || fail "the banded poster's progress does not tell its bands"
+cmp -s whole.png banded.png || fail "the banded poster differs from the whole one"
+compgen -G '.quillon-bands-*' > /dev/null && fail "the bands' scratch file was left"
 
 # --- a caption file, and random draws kept by their caption ---
 printf '\r\nLozi      a = 1.7   b = 0.5\r\n\r\n' >> captions.txt

@@ -338,8 +338,9 @@ std::unique_ptr<CLI::App> commandLine(Arguments& a)
     add.add_option("--background", a.background, "background colour, #rrggbb or a name; default black")->type_name("COLOUR");
     add.add_option("--depth", a.depth, "density picture's bits per channel: 8 or 16; default 8")->type_name("8|16");
     add.add_option("--aa", a.supersampling, "density supersampling: 1 to 4 samples a side; default 1")->type_name("N");
-    add.add_option("--memory", a.memory, "the memory a render may take, e.g. 2G or 512M (default: three quarters "
-                   "of the machine's, " + std::to_string(defaultMemoryLimit() >> 20) + "M here)")->type_name("LIMIT");
+    add.add_option("--memory", a.memory, "the memory a render may take, e.g. 2G or 512M; a larger density picture "
+                   "is made in bands of rows (default: three quarters of the machine's, " +
+                   std::to_string(defaultMemoryLimit() >> 20) + "M here)")->type_name("LIMIT");
     add.add_option("-j,--threads", a.threads, "threads for density and searches (default: all cores; never changes the result)")->type_name("N");
     add.add_option("--video", a.video, "the figure growing as a video file, .mp4 (H.264) or .webm (VP9); needs ffmpeg")->type_name("FILE");
     add.add_option("--seconds", a.seconds, "the video's length (default 20)")->type_name("S");

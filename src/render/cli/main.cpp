@@ -15,6 +15,7 @@
 
 #include "render/cli/Options.h"
 #include "render/cli/Progress.h"
+#include "render/engine/Bands.h"
 #include "render/engine/FigureChoice.h"
 #include "render/engine/Render.h"
 #include "render/image/UsageError.h"
@@ -60,12 +61,18 @@ int run(const Arguments& a)
         const RenderSettings& settings = job.settings;
         const std::string& name = settings.choice.figure->name;
         const bool classic = settings.style == Style::Classic;
+        // A picture too large to hold is counted once a band (twice without
+        // room for its scratch file): the bar runs over every counting.
+        const std::optional<BandPlan> bands =
+            !video && job.counts == CountsUse::None ? bandPlan(settings, job.path) : std::nullopt;
         const uint64_t total = video                               ? plan.video->frames()
                                : job.counts == CountsUse::Continue ? job.more
                                : job.counts == CountsUse::Retone   ? 0
+                               : bands                             ? settings.points * bands->sweeps()
                                                                    : settings.points;
+        const std::string inBands = bands ? ", " + std::to_string(bands->bands) + " bands" : "";
         Progress progress(video ? name + (classic ? " (classic video)" : " (density video)")
-                                : name + (classic ? " (classic)" : " (density)"),
+                                : name + (classic ? " (classic)" : " (density" + inBands + ")"),
                           total, a.quiet || total == 0, video ? "frames" : "points");
         const auto told = [&](uint64_t done) { progress.reached(done); };
         RenderResult result;

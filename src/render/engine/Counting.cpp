@@ -5,6 +5,8 @@
 #include <cstring>
 #include <exception>
 #include <limits>
+#include <stdexcept>
+#include <string>
 #include <thread>
 #include <utility>
 
@@ -134,13 +136,18 @@ DensityCounter::DensityCounter(const CountRequest& request)
     if (request.view)
         checkView(*request.view, plane, request.framing);
     mapping_ = pixelMapping(plane, request.framing, request.supersampling, request.view);
+    band_ = request.band.value_or(RowBand{0, height_});
+    if (band_.top < 0 || band_.top >= band_.bottom || band_.bottom > height_)
+        throw std::invalid_argument("no band of rows " + std::to_string(band_.top) + " to " +
+                                    std::to_string(band_.bottom) + " in a grid of " + std::to_string(height_));
+    mapping_.keepRows(band_.top, band_.bottom);
     // The form as the command leaves it before drawing; every orbit starts from it.
     HeadlessPlatform platform(request.framing.scaleWidth(), request.framing.scaleHeight());
     Form form(platform);
     prepareForm(form, platform, request.choice, request.seed);
     caption_ = platform.caption();
     prepared_ = form;
-    total_ = CountGrids(static_cast<size_t>(width_) * height_, request.colour);
+    total_ = CountGrids(static_cast<size_t>(width_) * band_.rows(), request.colour);
 }
 
 CountLane DensityCounter::freshLane(uint64_t orbit) const
@@ -230,7 +237,7 @@ public:
         : counter_(counter),
           segments_(std::move(segments)),
           control_(control),
-          pixels_(static_cast<size_t>(counter.width_) * counter.height_)
+          pixels_(static_cast<size_t>(counter.width_) * counter.band_.rows())
     {
         // Age runs along the plan's orbits: the growing plan's are all of one
         // length, the fixed plan's as long as the ones of this run.
@@ -373,11 +380,11 @@ private:
             std::optional<size_t> pixel;
             if (m.windowFraming) {
                 if (const auto py = toSingle(bifurcationY(x)); py && m.grid.locate(col->canvasX, *py, ix, iy))
-                    pixel = static_cast<size_t>(iy) * grid.stride + ix;
+                    pixel = static_cast<size_t>(iy) * grid.stride + ix - grid.first;
             } else {
                 const double py = bifurcationY(x) * m.view.yScale + m.view.yOffset;
-                if (py >= 0 && py < m.view.height)
-                    pixel = static_cast<size_t>(py) * grid.stride + c;
+                if (py >= m.view.top && py < m.view.bottom)
+                    pixel = static_cast<size_t>(py) * grid.stride + c - grid.first;
             }
             if (pixel) {
                 ++grid.counts[*pixel];
@@ -399,7 +406,10 @@ private:
     void work(bool caller)
     {
         CountGrids local(pixels_, counter_.request_.colour);
-        HitGrid grid{local.counts.data(), static_cast<size_t>(counter_.width_), counter_.mapping_};
+        HitGrid grid{.counts = local.counts.data(),
+                     .stride = static_cast<size_t>(counter_.width_),
+                     .first = static_cast<size_t>(counter_.width_) * counter_.band_.top,
+                     .mapping = counter_.mapping_};
         grid.values = local.values.empty() ? nullptr : local.values.data();
         grid.cosSums = local.cosines.empty() ? nullptr : local.cosines.data();
         grid.sinSums = local.sines.empty() ? nullptr : local.sines.data();

@@ -87,6 +87,13 @@ struct CountGrids {
     CountsView view() const;
 };
 
+// Rows of the counted grid (the picture's rows times the supersampling),
+// from top up to bottom.
+struct RowBand {
+    int top = 0, bottom = 0;
+    int rows() const { return bottom - top; }
+};
+
 // What is counted: the figure, which part of the plane at what size, the
 // orbits' seed and plan, and how many threads count.
 struct CountRequest {
@@ -99,6 +106,9 @@ struct CountRequest {
     int plan = kGrowingPlan;
     OrbitColour colour = OrbitColour::None;
     ColourRange range;  // the speeds the colour spans, for OrbitColour::Speed
+    // Only these rows are counted and held (a band of a picture too large to
+    // hold at once; its orbits run whole all the same). None: every row.
+    std::optional<RowBand> band;
 };
 
 struct CountControl {
@@ -135,6 +145,7 @@ public:
 
     int width() const { return width_; }    // the picture's size times the supersampling
     int height() const { return height_; }
+    RowBand band() const { return band_; }  // the rows held: all unless a band was asked for
     uint64_t points() const { return points_; }  // counted so far
     const HitCounts& counts() const { return total_.counts; }
     const CountGrids& grids() const { return total_; }
@@ -162,6 +173,7 @@ private:
 
     CountRequest request_;
     int width_ = 0, height_ = 0;
+    RowBand band_;
     bool sweep_ = false;
     const MapFigure* row_ = nullptr;
     Orbit prepared_;  // as the figure's command leaves it before drawing

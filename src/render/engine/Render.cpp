@@ -13,6 +13,7 @@
 #include "render/image/OutputFile.h"
 #include "render/look/Palette.h"
 #include "render/look/Tone.h"
+#include "render/engine/Bands.h"
 #include "render/engine/FigureOrbit.h"
 #include "render/image/UsageError.h"
 
@@ -92,15 +93,27 @@ void checkSettings(const RenderSettings& s)
         throw SettingError("supersampling", std::to_string(s.supersampling) + " is outside 1 to 4");
     if (s.threads < 1 || s.threads > 1024)
         throw SettingError("threads", std::to_string(s.threads) + " is outside 1 to 1024");
+    // A density picture too large to hold is made in bands; only one that
+    // cannot be made even in bands of a row is refused here.
     const uint64_t pixels = static_cast<uint64_t>(s.framing.width) * s.framing.height;
-    const uint64_t bytes = s.style == Style::Classic ? pixels * (4 + 6)
-                                                     : densityBytes(s.framing, s.supersampling, s.threads, s.colour);
-    const uint64_t limit = s.memoryLimit ? s.memoryLimit : defaultMemoryLimit();
-    if (bytes > limit)
-        throw UsageError("a " + sizeText(s.framing.width, s.framing.height) + " picture" +
-                         (s.supersampling > 1 ? " with --aa " + std::to_string(s.supersampling) : "") +
-                         " would need " + gib(bytes) + " of memory, more than the " + gib(limit) +
-                         " allowed");
+    const uint64_t bytes = s.style == Style::Classic ? pixels * (4 + 6) : leastBandedBytes(s);
+    if (bytes > memoryLimitOf(s))
+        throw UsageError(memoryRefusal(s, bytes, s.style == Style::Density));
+}
+
+uint64_t memoryLimitOf(const RenderSettings& s) { return s.memoryLimit ? s.memoryLimit : defaultMemoryLimit(); }
+
+bool fitsWhole(const RenderSettings& s)
+{
+    return densityBytes(s.framing, s.supersampling, s.threads, s.colour) <= memoryLimitOf(s);
+}
+
+std::string memoryRefusal(const RenderSettings& s, uint64_t bytes, bool inBands)
+{
+    return "a " + sizeText(s.framing.width, s.framing.height) + " picture" +
+           (s.supersampling > 1 ? " with --aa " + std::to_string(s.supersampling) : "") + " would need " +
+           gib(bytes) + " of memory" + (inBands ? " even in bands of one row" : "") + ", more than the " +
+           gib(memoryLimitOf(s)) + " allowed";
 }
 
 ClassicRequest classicRequest(const RenderSettings& s)
@@ -114,8 +127,10 @@ ClassicRequest classicRequest(const RenderSettings& s)
             .background = backgroundOf(s)};
 }
 
-CountRequest countRequest(const RenderSettings& s)
+CountRequest countRequest(const RenderSettings& s, std::optional<RowBand> band)
 {
+    if (!band && !fitsWhole(s))
+        throw UsageError(memoryRefusal(s, densityBytes(s.framing, s.supersampling, s.threads, s.colour), false));
     return {.choice = s.choice,
             .framing = s.framing,
             .view = s.view,
@@ -124,7 +139,8 @@ CountRequest countRequest(const RenderSettings& s)
             .threads = s.threads,
             .plan = s.plan,
             .colour = s.colour,
-            .range = s.colourRange.value_or(ColourRange{})};
+            .range = s.colourRange.value_or(ColourRange{}),
+            .band = band};
 }
 
 void resolveColourRange(RenderSettings& s)
@@ -160,9 +176,9 @@ Look lookOf(const RenderSettings& s, const Palette& palette)
             .depth = s.depth};
 }
 
-DensityCounter countPicture(const RenderSettings& s, const ProgressFn& progress)
+DensityCounter countPicture(const RenderSettings& s, const ProgressFn& progress, std::optional<RowBand> band)
 {
-    DensityCounter counter(countRequest(s));
+    DensityCounter counter(countRequest(s, band));
     const CountControl control{.progress = progress};
     if (s.plan == kFixedPlan)
         counter.countFixedPlan(s.points, 1, 0, control);
@@ -242,6 +258,9 @@ RenderResult densityPicture(const RenderSettings& s, const CountsView& counts, c
 
 RenderResult renderToFile(const RenderSettings& s, const std::string& path, const ProgressFn& progress)
 {
+    checkSettings(s);
+    if (const auto bands = bandPlan(s, path))
+        return renderInBands(s, path, *bands, progress);
     OutputFile file(path);
     const RenderResult result = render(s, progress);
     writePng(file.tempPath(), result.image, metadataOf(s, result.caption));

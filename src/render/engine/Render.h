@@ -77,12 +77,21 @@ struct RenderResult {
 };
 
 // Checks the settings that do not depend on the figure: sizes and memory, the
-// look's names, the depth. Throws UsageError.
+// look's names, the depth. Throws UsageError. A density picture passes if it
+// can be made at all, if need be in bands (see Bands.h).
 void checkSettings(const RenderSettings& settings);
+
+// The memory the settings may take, and whether a density picture's counts
+// fit it whole; the refusal of a picture that needs bytes.
+uint64_t memoryLimitOf(const RenderSettings& settings);
+bool fitsWhole(const RenderSettings& settings);
+std::string memoryRefusal(const RenderSettings& settings, uint64_t bytes, bool inBands);
 
 // What drawClassic and the density counter are asked for the settings.
 ClassicRequest classicRequest(const RenderSettings& settings);
-CountRequest countRequest(const RenderSettings& settings);
+// Without a band, the whole picture's counts must fit the memory allowed
+// (UsageError otherwise).
+CountRequest countRequest(const RenderSettings& settings, std::optional<RowBand> band = std::nullopt);
 
 // Settings asking to fit get the view that frames the orbit: the middle 99.8 %
 // of the points of the figure's orbit each way, with a margin.
@@ -96,7 +105,8 @@ Palette paletteOf(const RenderSettings& settings);
 Look lookOf(const RenderSettings& settings, const Palette& palette);
 
 // Counts the density picture of the settings, as its plan says.
-DensityCounter countPicture(const RenderSettings& settings, const ProgressFn& progress = {});
+DensityCounter countPicture(const RenderSettings& settings, const ProgressFn& progress = {},
+                            std::optional<RowBand> band = std::nullopt);
 
 // The density picture of counted grids with the look of the settings: every
 // density picture is made by it, from fresh counts or kept ones alike.
@@ -106,7 +116,8 @@ RenderResult densityPicture(const RenderSettings& settings, const CountsView& co
 // Draws the picture; progress is told the points done so far.
 RenderResult render(const RenderSettings& settings, const ProgressFn& progress = {});
 // Draws the picture into a PNG file with its text, never leaving half a file;
-// progress is told the points done so far.
+// progress is told the points done so far. A density picture too large to
+// hold is made in bands (bandPlan), its points then counted once a band.
 RenderResult renderToFile(const RenderSettings& settings, const std::string& path, const ProgressFn& progress = {});
 
 // What the picture keeps: the caption, the figure and every parameter in

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 
 namespace quillon::render {
@@ -103,8 +104,9 @@ struct ReadGuard {
 constexpr int kCompressionLevel = 3;
 constexpr int kFilters = PNG_FILTER_NONE;
 
-bool writeAll(WriteGuard& guard, std::FILE* file, const Image& image, png_text* text,
-              int textCount, png_bytep row, PngError& error)
+// The header and the text, up to the first row.
+bool startWriting(WriteGuard& guard, std::FILE* file, int width, int height, int depth, png_text* text,
+                  int textCount, PngError& error)
 {
     guard.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &error, onError, onWarning);
     if (!guard.png || !(guard.info = png_create_info_struct(guard.png))) {
@@ -117,16 +119,21 @@ bool writeAll(WriteGuard& guard, std::FILE* file, const Image& image, png_text* 
         return false;
 
     png_set_write_fn(png, file, onWrite, onFlush);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width),
-                 static_cast<png_uint_32>(image.height), image.depth, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), depth,
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_set_sRGB(png, info, PNG_sRGB_INTENT_PERCEPTUAL);
     png_set_compression_level(png, kCompressionLevel);
     png_set_filter(png, PNG_FILTER_TYPE_BASE, kFilters);
     if (textCount > 0)
         png_set_text(png, info, text, textCount);
     png_write_info(png, info);
+    return true;
+}
 
+bool writeRows(png_structp png, const Image& image, png_bytep row)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
     const size_t rowSamples = static_cast<size_t>(image.width) * 3;
     for (int y = 0; y < image.height; ++y) {
         const uint16_t* samples = image.samples.data() + rowSamples * static_cast<size_t>(y);
@@ -141,6 +148,13 @@ bool writeAll(WriteGuard& guard, std::FILE* file, const Image& image, png_text* 
         }
         png_write_row(png, row);
     }
+    return true;
+}
+
+bool endWriting(png_structp png)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
     png_write_end(png, nullptr);
     return true;
 }
@@ -280,10 +294,30 @@ std::optional<std::string> openPng(FileGuard& file, const std::string& path)
 
 }  // namespace
 
-void writePng(const std::string& path, const Image& image, const TextChunks& text)
+struct PngWriter::State {
+    std::string path;
+    int width = 0, height = 0, depth = 8;
+    int rowsWritten = 0;
+    FileGuard file;
+    WriteGuard guard;
+    PngError error;
+    std::vector<png_byte> row;
+    bool failed = false;
+
+    explicit State(const std::string& p) : path(p), file(p, "wb") {}
+    [[noreturn]] void fail()
+    {
+        failed = true;
+        throw fileError(path, error.message);
+    }
+};
+
+PngWriter::PngWriter(const std::string& path, int width, int height, int depth, const TextChunks& text)
 {
-    if (const char* problem = imageProblem(image))
-        throw fileError(path, problem);
+    if (width <= 0 || height <= 0)
+        throw fileError(path, "the picture is empty");
+    if (depth != 8 && depth != 16)
+        throw fileError(path, "the picture's depth is neither 8 nor 16");
     std::vector<png_text> chunks;
     for (const auto& [keyword, value] : text) {
         if (!validKeyword(keyword))
@@ -298,25 +332,56 @@ void writePng(const std::string& path, const Image& image, const TextChunks& tex
                                   .lang = nullptr,
                                   .lang_key = nullptr});
     }
-    std::vector<png_byte> row(static_cast<size_t>(image.width) * 3 * (image.depth / 8));
-
     errno = 0;
-    FileGuard file(path, "wb");
-    if (!file.get())
+    state_ = std::make_unique<State>(path);
+    if (!state_->file.get())
         throw fileError(path, std::strerror(errno));
-    PngError error;
-    bool written = false;
-    {
-        WriteGuard guard;
-        written = writeAll(guard, file.get(), image, chunks.data(), static_cast<int>(chunks.size()),
-                           row.data(), error);
+    state_->width = width;
+    state_->height = height;
+    state_->depth = depth;
+    state_->row.resize(static_cast<size_t>(width) * 3 * (depth / 8));
+    if (!startWriting(state_->guard, state_->file.get(), width, height, depth, chunks.data(),
+                      static_cast<int>(chunks.size()), state_->error))
+        state_->fail();
+}
+
+PngWriter::~PngWriter() = default;
+
+void PngWriter::write(const Image& rows)
+{
+    State& s = *state_;
+    if (s.failed)
+        throw fileError(s.path, "an earlier write failed");
+    if (rows.width != s.width || rows.depth != s.depth ||
+        rows.samples.size() != static_cast<size_t>(rows.width) * rows.height * 3 ||
+        rows.height > s.height - s.rowsWritten)
+        throw fileError(s.path, "rows of another shape than the picture's");
+    if (!writeRows(s.guard.png, rows, s.row.data()))
+        s.fail();
+    s.rowsWritten += rows.height;
+}
+
+void PngWriter::finish()
+{
+    State& s = *state_;
+    if (s.rowsWritten != s.height)
+        throw fileError(s.path, "the picture's rows are not all written");
+    if (!endWriting(s.guard.png))
+        s.fail();
+    png_destroy_write_struct(&s.guard.png, &s.guard.info);
+    if (!s.file.close()) {
+        std::snprintf(s.error.message, sizeof s.error.message, "%s", std::strerror(errno));
+        s.fail();
     }
-    if (!file.close() && written) {
-        std::snprintf(error.message, sizeof error.message, "%s", std::strerror(errno));
-        written = false;
-    }
-    if (!written)
-        throw fileError(path, error.message);
+}
+
+void writePng(const std::string& path, const Image& image, const TextChunks& text)
+{
+    if (const char* problem = imageProblem(image))
+        throw fileError(path, problem);
+    PngWriter writer(path, image.width, image.height, image.depth, text);
+    writer.write(image);
+    writer.finish();
 }
 
 std::optional<PngInfo> readPngInfo(const std::string& path, std::string& error)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -21,6 +22,26 @@ using TextChunks = std::vector<std::pair<std::string, std::string>>;
 // Throws std::runtime_error naming the file and the reason; what was written
 // stays, so write to an OutputFile's temporary path.
 void writePng(const std::string& path, const Image& image, const TextChunks& text);
+
+// The same a band of rows at a time, top to bottom, so that a picture need
+// never be whole in memory: the same rows give the same bytes as writePng.
+// Throws as writePng does.
+class PngWriter {
+public:
+    PngWriter(const std::string& path, int width, int height, int depth, const TextChunks& text);
+    ~PngWriter();
+    PngWriter(const PngWriter&) = delete;
+    PngWriter& operator=(const PngWriter&) = delete;
+
+    // The next rows: an image of the picture's width and depth.
+    void write(const Image& rows);
+    // After the last row.
+    void finish();
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 struct PngInfo {
     int width = 0, height = 0;

@@ -81,18 +81,35 @@ LinearRgb lit(const LinearRgb& c, double x, double alpha, const Tone& tone, cons
 
 }  // namespace
 
+namespace {
+
+void checkPicture(int width, int height, int aa, int depth)
+{
+    if (width <= 0 || height <= 0 || aa < 1 || (depth != 8 && depth != 16))
+        throw std::invalid_argument("colourise: no picture of " + std::to_string(width) + "x" +
+                                    std::to_string(height) + ", aa " + std::to_string(aa) +
+                                    ", depth " + std::to_string(depth));
+}
+
+}  // namespace
+
 Image colourise(const CountsView& view, int width, int height, int aa, const Look& look)
+{
+    checkPicture(width, height, aa, look.depth);
+    const size_t countsWide = static_cast<size_t>(width) * aa;
+    const Tone tone(view.counts, countsWide * height * aa, look.curve, look.controls,
+                    look.scale ? &*look.scale : nullptr);
+    return colourise(view, width, height, aa, look, tone);
+}
+
+Image colourise(const CountsView& view, int width, int height, int aa, const Look& look, const Tone& tone)
 {
     const int depth = look.depth;
     const uint32_t* counts = view.counts;
     const Palette& palette = *look.palette;
     const Rgb background = look.background;
-    if (width <= 0 || height <= 0 || aa < 1 || (depth != 8 && depth != 16))
-        throw std::invalid_argument("colourise: no picture of " + std::to_string(width) + "x" +
-                                    std::to_string(height) + ", aa " + std::to_string(aa) +
-                                    ", depth " + std::to_string(depth));
+    checkPicture(width, height, aa, depth);
     const size_t countsWide = static_cast<size_t>(width) * aa;
-    const Tone tone(counts, countsWide * height * aa, look.curve, look.controls, look.scale ? &*look.scale : nullptr);
     const auto channel = [&](int shift) {
         return static_cast<float>(srgbToLinear(((background >> shift) & 0xFF) / 255.0));
     };

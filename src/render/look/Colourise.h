@@ -47,5 +47,8 @@ struct Look {
 // from 0 to 1 (0 pointing right, a quarter up). The palette colours it and the
 // tone of the pixel's count gives its light (see ToneControls).
 Image colourise(const CountsView& counts, int width, int height, int aa, const Look& look);
+// The same with a tone made before: a band of rows of a larger picture takes
+// the tone of the whole picture's counts.
+Image colourise(const CountsView& counts, int width, int height, int aa, const Look& look, const Tone& tone);
 
 }  // namespace quillon::render

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iterator>
 #include <string>
 
 #include "render/image/UsageError.h"
@@ -123,64 +122,104 @@ ToneScale toneScaleOf(const uint32_t* counts, size_t n)
     return scale;
 }
 
+void CountSummary::add(const uint32_t* counts, size_t n)
+{
+    pixels_ += n;
+    uint64_t hits = 0;
+    uint32_t largest = largest_;
+    for (size_t i = 0; i < n; ++i) {
+        hits += counts[i];
+        largest = std::max(largest, counts[i]);
+    }
+    hits_ += hits;
+    largest_ = largest;
+    if (!histogram_)
+        return;
+    if (dense_.empty())
+        dense_.resize(kDense);
+    std::vector<uint32_t> above;
+    for (size_t i = 0; i < n; ++i) {
+        if (counts[i] < kDense)
+            ++dense_[counts[i]];
+        else
+            above.push_back(counts[i]);
+    }
+    std::sort(above.begin(), above.end());
+    for (size_t i = 0; i < above.size();) {
+        size_t j = i;
+        while (j < above.size() && above[j] == above[i])
+            ++j;
+        sparse_[above[i]] += j - i;
+        i = j;
+    }
+}
+
+std::vector<std::pair<uint32_t, uint64_t>> CountSummary::histogram() const
+{
+    std::vector<std::pair<uint32_t, uint64_t>> result;
+    for (uint32_t count = 1; count < dense_.size(); ++count)
+        if (dense_[count])
+            result.emplace_back(count, dense_[count]);
+    result.insert(result.end(), sparse_.begin(), sparse_.end());
+    return result;
+}
+
 Tone::Tone(const uint32_t* counts, size_t n, ToneCurve curve, const ToneControls& controls, const ToneScale* scale)
+    : Tone(
+          [&] {
+              CountSummary summary(curve == ToneCurve::Equalized);
+              summary.add(counts, n);
+              return summary;
+          }(),
+          curve, controls, scale)
+{
+}
+
+Tone::Tone(const CountSummary& summary, ToneCurve curve, const ToneControls& controls, const ToneScale* scale)
     : curve_(curve), controls_(controls), neutral_(controls.neutral()),
       scale_(controls.brightness / 4 * std::exp2(controls.exposure))
 {
-    largest_ = n == 0 ? 0 : *std::max_element(counts, counts + n);
+    const uint64_t n = summary.pixels();
+    largest_ = summary.largest();
     scaleLargest_ = scale && scale->largest >= 1 ? scale->largest : largest_;
     given_ = scale && scale->largest >= 1;
     if (largest_ == 0)
         return;
-    if (curve == ToneCurve::Flame) {
-        if (given_) {
-            perPixel_ = std::max(scale->perPixel, 1e-9);
-        } else {
-            double hits = 0;
-            for (size_t i = 0; i < n; ++i)
-                hits += counts[i];
-            perPixel_ = std::max(hits / static_cast<double>(n), 1e-9);
-        }
-    }
+    if (curve == ToneCurve::Flame)
+        perPixel_ = std::max(given_ ? scale->perPixel : static_cast<double>(summary.hits()) / static_cast<double>(n),
+                             1e-9);
 
-    if (largest_ < kTableLimit && largest_ <= std::max<size_t>(n, 1u << 16)) {
+    const bool table = largest_ < kTableLimit && largest_ <= std::max<uint64_t>(n, 1u << 16);
+    if (table)
         byCount_.resize(static_cast<size_t>(largest_) + 1);
-        if (curve == ToneCurve::Log) {
-            for (uint32_t count = 1; count <= largest_; ++count)
-                byCount_[count] = logTone(count, scaleLargest_);
-            return;
-        }
-        if (curve == ToneCurve::Flame) {
-            for (uint32_t count = 1; count <= largest_; ++count)
-                byCount_[count] = flameTone(count, scaleLargest_, perPixel_);
-            return;
-        }
-        std::vector<uint32_t> pixels(byCount_.size());
-        for (size_t i = 0; i < n; ++i)
-            ++pixels[counts[i]];
-        const uint32_t smallest = static_cast<uint32_t>(
-            std::find_if(pixels.begin() + 1, pixels.end(), [](uint32_t p) { return p > 0; }) - pixels.begin());
-        const Equalizer equalize(n - pixels[0], pixels[smallest]);
-        size_t atMost = 0;
+    if (curve == ToneCurve::Log || curve == ToneCurve::Flame) {
+        // Without a table, few pixels are this bright: computed when asked.
+        for (uint32_t count = 1; table && count <= largest_; ++count)
+            byCount_[count] = curve == ToneCurve::Log ? logTone(count, scaleLargest_)
+                                                      : flameTone(count, scaleLargest_, perPixel_);
+        return;
+    }
+    // Equalized: a count's tone is the share of lit pixels with at most that count.
+    const auto histogram = summary.histogram();
+    uint64_t lit = 0;
+    for (const auto& [count, pixels] : histogram)
+        lit += pixels;
+    const Equalizer equalize(lit, histogram.front().second);
+    if (table) {
+        uint64_t atMost = 0;
+        auto next = histogram.begin();
         for (uint32_t count = 1; count <= largest_; ++count) {
-            atMost += pixels[count];
+            if (next != histogram.end() && next->first == count)
+                atMost += (next++)->second;
             byCount_[count] = equalize(atMost);
         }
         return;
     }
-
-    if (curve == ToneCurve::Log || curve == ToneCurve::Flame)
-        return;  // few pixels this bright and no table this large: computed when asked
-    std::vector<uint32_t> lit;
-    std::copy_if(counts, counts + n, std::back_inserter(lit), [](uint32_t c) { return c > 0; });
-    std::sort(lit.begin(), lit.end());
-    const size_t atSmallest = static_cast<size_t>(std::upper_bound(lit.begin(), lit.end(), lit.front()) - lit.begin());
-    const Equalizer equalize(lit.size(), atSmallest);
-    for (size_t i = 0; i < lit.size(); ++i) {
-        if (i + 1 < lit.size() && lit[i + 1] == lit[i])
-            continue;
-        distinct_.push_back(lit[i]);
-        distinctTones_.push_back(equalize(i + 1));
+    uint64_t atMost = 0;
+    for (const auto& [count, pixels] : histogram) {
+        atMost += pixels;
+        distinct_.push_back(count);
+        distinctTones_.push_back(equalize(atMost));
     }
 }
 

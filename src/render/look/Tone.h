@@ -5,8 +5,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quillon::render {
@@ -56,6 +58,31 @@ struct ToneScale {
 };
 ToneScale toneScaleOf(const uint32_t* counts, size_t n);
 
+// What a tone needs to know of a picture's counts, gathered part by part (a
+// picture made in bands adds its bands one after another): how many pixels,
+// the largest count, the hits, and for Equalized how many pixels have each
+// count.
+class CountSummary {
+public:
+    explicit CountSummary(bool histogram) : histogram_(histogram) {}
+    void add(const uint32_t* counts, size_t n);
+
+    uint64_t pixels() const { return pixels_; }
+    uint32_t largest() const { return largest_; }
+    uint64_t hits() const { return hits_; }
+    // The lit counts that occur, ascending, with how many pixels have each
+    // (empty unless the histogram was asked for).
+    std::vector<std::pair<uint32_t, uint64_t>> histogram() const;
+
+private:
+    static constexpr uint32_t kDense = 1u << 16;  // counts below it are tallied in place
+    bool histogram_;
+    uint64_t pixels_ = 0, hits_ = 0;
+    uint32_t largest_ = 0;
+    std::vector<uint64_t> dense_;
+    std::map<uint32_t, uint64_t> sparse_;
+};
+
 class Tone {
 public:
     // Looks at every count once; the tones of the counts are then a lookup.
@@ -63,6 +90,9 @@ public:
     // a steady look by a scale smoothed over their neighbours); counts above
     // its largest are as bright as it.
     Tone(const uint32_t* counts, size_t n, ToneCurve curve, const ToneControls& controls = {},
+         const ToneScale* scale = nullptr);
+    // The same tone from a summary of the counts.
+    Tone(const CountSummary& summary, ToneCurve curve, const ToneControls& controls = {},
          const ToneScale* scale = nullptr);
 
     // The tone of a count, in (0, 1] for counts from 1 to the largest; 0 for 0.
