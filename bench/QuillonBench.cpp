@@ -238,6 +238,10 @@ int main(int argc, char** argv)
         quillon::bench::printMotionRows();
         return 0;
     }
+    if (only == QLatin1String("bands")) {
+        quillon::bench::printBandRows();
+        return 0;
+    }
     if (only == QLatin1String("retone")) {
         quillon::bench::printRetoneRows();
         return 0;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "BareMaps.h"
+#include "render/engine/Bands.h"
 #include "render/engine/OrbitColouring.h"
 #include "render/engine/CountsRender.h"
 #include "render/engine/Render.h"
@@ -140,6 +141,7 @@ void printRenderRows()
                 std::filesystem::file_size(path) / 1024.0);
     std::filesystem::remove(path);
     printRetoneRows();
+    printBandRows();
 }
 
 void printRetoneRows()
@@ -194,6 +196,37 @@ void printMotionRows()
         std::printf("render henon %s 1280x720 1e7 points a frame (%d threads) frames/s: %.1f\n", row.name, cores,
                     static_cast<double>(frames) / secondsSince(start));
     }
+}
+
+void printBandRows()
+{
+    // A poster made in four bands against the same poster made whole: each
+    // band runs every orbit again, so the aim is at most four countings of
+    // the whole picture plus a tenth, for the scratch file and the tone.
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const render::RenderSettings s = densitySettings("Henon", 4096, 3072, 300'000'000, cores);
+    const auto path = std::filesystem::temp_directory_path() / "quillon-bench-bands.png";
+    constexpr int kBands = 4;
+    std::vector<double> counting, whole, banded;
+    for (int k = 0; k < kTrials; ++k) {
+        auto start = Clock::now();
+        render::countPicture(s);
+        counting.push_back(secondsSince(start));
+        start = Clock::now();
+        render::renderToFile(s, path.string());
+        whole.push_back(secondsSince(start));
+        start = Clock::now();
+        render::renderInBands(s, path.string(), render::BandPlan{.bands = kBands, .rows = 3072 / kBands});
+        banded.push_back(secondsSince(start));
+    }
+    for (auto* times : {&counting, &whole, &banded})
+        std::sort(times->begin(), times->end());
+    const double count = counting[kTrials / 2], made = whole[kTrials / 2], bands = banded[kTrials / 2];
+    std::printf("render henon 3e8 points 4096x3072 counting seconds: %.2f\n", count);
+    std::printf("render henon 3e8 points 4096x3072 whole poster seconds: %.2f\n", made);
+    std::printf("render henon 3e8 points 4096x3072 in %d bands seconds: %.2f\n", kBands, bands);
+    std::printf("render banded poster cost against bands x counting: %.2f\n", bands / (kBands * count));
+    std::filesystem::remove(path);
 }
 
 }  // namespace quillon::bench

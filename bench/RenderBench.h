@@ -11,5 +11,7 @@ void printRenderRows();
 void printRetoneRows();
 // Frames a second of videos that move.
 void printMotionRows();
+// A poster made in bands against the same poster made whole.
+void printBandRows();
 
 }  // namespace quillon::bench

@@ -95,6 +95,38 @@ TEST(Motion, EndFramesAreThePicturesOfTheirEnds)
     }
 }
 
+// A growing video's steady tone: its first and last frames are the still
+// pictures of their points, the frames between take their neighbours' scale
+// (so differ from their own stills), and the text keeps it, so a replay does
+// too; a video whose text does not say so keeps a scale a frame.
+TEST(Motion, GrowingVideosToneSteadily)
+{
+    const RenderSettings s = henon({});
+    VideoSettings video{.seconds = 1, .fps = 6};
+    video.motion.steadyTone = true;
+    std::vector<std::vector<uint8_t>> frames;
+    videoFrames(s, video, [&](const std::vector<uint8_t>& rgb) { frames.push_back(rgb); });
+    ASSERT_EQ(frames.size(), 6u);
+    const auto still = [&](uint64_t k) {
+        RenderSettings part = s;
+        part.points = shareOf(k + 1, s.points, 6);
+        return pictureOf(part);
+    };
+    EXPECT_TRUE(frames.front() == still(0));
+    EXPECT_TRUE(frames.back() == still(5));
+    EXPECT_FALSE(frames[2] == still(2));
+
+    for (const bool steady : {true, false}) {
+        TextChunks text;
+        addMotionText(text, Motion{.steadyTone = steady});
+        EXPECT_EQ(motionFrom(text).steadyTone, steady);
+    }
+    video.motion.steadyTone = false;
+    frames.clear();
+    videoFrames(s, video, [&](const std::vector<uint8_t>& rgb) { frames.push_back(rgb); });
+    EXPECT_TRUE(frames[2] == still(2));
+}
+
 TEST(Motion, TextReplaysAndBadInputIsRefused)
 {
     const Motion motion{.zoomTo = View{.centerX = 0.5, .centerY = -0.25, .zoom = 1e6},

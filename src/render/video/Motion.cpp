@@ -212,6 +212,8 @@ void addMotionText(TextChunks& text, const Motion& motion)
         text.emplace_back(key("ease"), "yes");
     if (motion.moving() && motion.fitFrames)
         text.emplace_back(key("fit-frames"), "yes");
+    if (!motion.moving() && motion.steadyTone)
+        text.emplace_back(key("steady-tone"), "yes");
 }
 
 Motion motionFrom(const TextChunks& text)
@@ -237,6 +239,8 @@ Motion motionFrom(const TextChunks& text)
                 motion.ease = value == "yes";
             } else if (name == key("fit-frames")) {
                 motion.fitFrames = value == "yes";
+            } else if (name == key("steady-tone")) {
+                motion.steadyTone = value == "yes";
             }
         }
     } catch (const SettingError& e) {

@@ -25,6 +25,10 @@ struct Motion {
     std::vector<Morph> morphs;
     bool ease = false;  // start and end gently
     bool fitFrames = false;  // each frame framed to its own orbit, smoothed (see fittedViews)
+    // A growing density video's tone on a scale smoothed across its frames,
+    // as a moving video's always is. Every video made now; one made before,
+    // whose text does not say so, replays with each frame on its own scale.
+    bool steadyTone = false;
     bool moving() const { return zoomTo.has_value() || !morphs.empty(); }
     bool operator==(const Motion&) const = default;
 };

@@ -75,44 +75,27 @@ void toRgb(const ClassicPicture& picture, std::vector<uint8_t>& rgb)
 
 }  // namespace
 
-// The frames ahead are counted before a frame is toned.
-uint64_t movingFrames(const RenderSettings& s, const VideoSettings& v,
+namespace {
+
+// Density frames toned on a scale smoothed over the frames around each, so
+// that the brightness changes only as the figure does: the largest count and
+// the hits a pixel has on average, each smoothed as smoothedAt says (the first
+// and last frames keep their own). The frames
+// ahead are counted before a frame is toned. The lit pixels of the last frame.
+uint64_t steadyFrames(const RenderSettings& s, uint64_t frames, uint64_t radius,
+                      const std::function<CountGrids(uint64_t frame)>& countFrame,
                       const std::function<void(const std::vector<uint8_t>& rgb)>& onFrame)
 {
-    const uint64_t frames = v.frames();
     std::vector<uint8_t> rgb(static_cast<size_t>(s.framing.width) * s.framing.height * 3);
-    RenderResult result;
-    const auto send = [&] { onFrame(rgb); };
-    const uint64_t radius = std::max<uint64_t>(1, static_cast<uint64_t>(std::llround(v.fps / 4)));
-    const std::vector<View> fitted =
-        v.motion.fitFrames ? fittedViews(s, v.motion, frames, radius) : std::vector<View>{};
-    if (s.style == Style::Classic) {
-        for (uint64_t k = 0; k < frames; ++k) {
-            const ClassicRequest request = classicRequest(frameSettings(s, v.motion, k, frames, fitted));
-            const ClassicPicture picture = drawClassic(request);
-            toRgb(picture, rgb);
-            send();
-            result.litPixels = static_cast<uint64_t>(std::count_if(
-                picture.pixels.begin(), picture.pixels.end(), [&](Rgb p) { return p != request.background; }));
-        }
-        return result.litPixels;
-    }
-    // The speeds' range of the first frame's orbit holds for all of them.
-    RenderSettings first = frameSettings(s, v.motion, 0, frames, fitted);
-    resolveColourRange(first);
     const Palette palette = paletteOf(s);
     Look look = lookOf(s, palette);
     look.depth = 8;
     std::deque<CountGrids> ahead;
     std::vector<double> largest, perPixel;
-    uint64_t next = 0;
+    uint64_t next = 0, lit = 0;
     for (uint64_t k = 0; k < frames; ++k) {
         for (; next < frames && next <= k + radius; ++next) {
-            RenderSettings f = frameSettings(s, v.motion, next, frames, fitted);
-            f.colourRange = first.colourRange;
-            DensityCounter counter(countRequest(f));
-            counter.countTo(f.points);
-            ahead.push_back(counter.takeGrids());
+            ahead.push_back(countFrame(next));
             const ToneScale scale = toneScaleOf(ahead.back().counts.data(), ahead.back().counts.size());
             largest.push_back(scale.largest);
             perPixel.push_back(scale.perPixel);
@@ -124,12 +107,54 @@ uint64_t movingFrames(const RenderSettings& s, const VideoSettings& v,
         const CountGrids& grids = ahead.front();
         const Image image = colourise(grids.view(), s.framing.width, s.framing.height, s.supersampling, look);
         std::copy(image.samples.begin(), image.samples.end(), rgb.begin());
-        send();
-        result.litPixels = static_cast<uint64_t>(
+        onFrame(rgb);
+        lit = static_cast<uint64_t>(
             std::count_if(grids.counts.begin(), grids.counts.end(), [](uint32_t c) { return c != 0; }));
         ahead.pop_front();
     }
-    return result.litPixels;
+    return lit;
+}
+
+uint64_t smoothingRadius(const VideoSettings& v)
+{
+    return std::max<uint64_t>(1, static_cast<uint64_t>(std::llround(v.fps / 4)));
+}
+
+}  // namespace
+
+uint64_t movingFrames(const RenderSettings& s, const VideoSettings& v,
+                      const std::function<void(const std::vector<uint8_t>& rgb)>& onFrame)
+{
+    const uint64_t frames = v.frames();
+    const uint64_t radius = smoothingRadius(v);
+    const std::vector<View> fitted =
+        v.motion.fitFrames ? fittedViews(s, v.motion, frames, radius) : std::vector<View>{};
+    if (s.style == Style::Classic) {
+        std::vector<uint8_t> rgb(static_cast<size_t>(s.framing.width) * s.framing.height * 3);
+        uint64_t lit = 0;
+        for (uint64_t k = 0; k < frames; ++k) {
+            const ClassicRequest request = classicRequest(frameSettings(s, v.motion, k, frames, fitted));
+            const ClassicPicture picture = drawClassic(request);
+            toRgb(picture, rgb);
+            onFrame(rgb);
+            lit = static_cast<uint64_t>(std::count_if(picture.pixels.begin(), picture.pixels.end(),
+                                                      [&](Rgb p) { return p != request.background; }));
+        }
+        return lit;
+    }
+    // The speeds' range of the first frame's orbit holds for all of them.
+    RenderSettings first = frameSettings(s, v.motion, 0, frames, fitted);
+    resolveColourRange(first);
+    return steadyFrames(
+        s, frames, radius,
+        [&](uint64_t k) {
+            RenderSettings f = frameSettings(s, v.motion, k, frames, fitted);
+            f.colourRange = first.colourRange;
+            DensityCounter counter(countRequest(f));
+            counter.countTo(f.points);
+            return counter.takeGrids();
+        },
+        onFrame);
 }
 
 uint64_t VideoSettings::frames() const
@@ -292,31 +317,16 @@ std::vector<std::string> ffmpegArguments(const RenderSettings& s, const VideoSet
     return arguments;
 }
 
-RenderResult makeVideo(const RenderSettings& s, const VideoSettings& v, const std::string& path,
-                       const ProgressFn& framesDone)
+uint64_t videoFrames(const RenderSettings& s, const VideoSettings& v,
+                     const std::function<void(const std::vector<uint8_t>& rgb)>& onFrame)
 {
-    checkSettings(s);
-    checkVideo(s, v, path);
     const uint64_t frames = v.frames();
-    RenderResult result;
-    result.caption = captionOf(s.choice);
-    result.points = s.points;
-
-    OutputFile file(path);
-    FfmpegPipe ffmpeg(ffmpegArguments(s, v, result.caption, file.tempPath(), isWebm(path) ? "webm" : "mp4"));
     const bool classic = s.style == Style::Classic;
-    uint64_t sent = 0;
     std::vector<uint8_t> rgb(static_cast<size_t>(s.framing.width) * s.framing.height * 3);
-    const auto send = [&] {
-        ffmpeg.write(rgb.data(), rgb.size());
-        if (framesDone)
-            framesDone(++sent);
-    };
+    const auto send = [&] { onFrame(rgb); };
+    uint64_t lit = 0;
     if (v.motion.moving()) {
-        result.litPixels = movingFrames(s, v, [&](const std::vector<uint8_t>& frame) {
-            std::copy(frame.begin(), frame.end(), rgb.begin());
-            send();
-        });
+        lit = movingFrames(s, v, onFrame);
     } else if (classic) {
         ClassicRequest request = classicRequest(s);
         request.frames = frames;
@@ -325,7 +335,7 @@ RenderResult makeVideo(const RenderSettings& s, const VideoSettings& v, const st
             send();
         };
         const ClassicPicture last = drawClassic(request);
-        result.litPixels = static_cast<uint64_t>(std::count_if(
+        lit = static_cast<uint64_t>(std::count_if(
             last.pixels.begin(), last.pixels.end(), [&](Rgb p) { return p != request.background; }));
     } else {
         // Frame k shows the first k / frames of the points: with the growing
@@ -334,23 +344,59 @@ RenderResult makeVideo(const RenderSettings& s, const VideoSettings& v, const st
         RenderSettings resolved = s;
         resolveColourRange(resolved);
         DensityCounter counter(countRequest(resolved));
-        const Palette palette = paletteOf(s);
-        Look look = lookOf(s, palette);
-        look.depth = 8;
-        for (uint64_t k = 0; k < frames; ++k) {
+        const auto countOn = [&](uint64_t k) {
             if (s.plan == kFixedPlan)
                 counter.countFixedPlan(s.points, frames, k);
             else
                 counter.countTo(shareOf(k + 1, s.points, frames));
-            const Image image =
-                colourise(counter.grids().view(), s.framing.width, s.framing.height, s.supersampling, look);
-            std::copy(image.samples.begin(), image.samples.end(), rgb.begin());
-            send();
+        };
+        if (v.motion.steadyTone) {
+            // The frames ahead are kept as they stand while the counting goes on.
+            lit = steadyFrames(s, frames, smoothingRadius(v),
+                               [&](uint64_t k) {
+                                   countOn(k);
+                                   CountGrids frame(counter.grids().counts.size(), s.colour);
+                                   frame.add(counter.grids());
+                                   return frame;
+                               },
+                               onFrame);
+        } else {
+            // Videos made before the steady tone: each frame on its own scale.
+            const Palette palette = paletteOf(s);
+            Look look = lookOf(s, palette);
+            look.depth = 8;
+            for (uint64_t k = 0; k < frames; ++k) {
+                countOn(k);
+                const Image image =
+                    colourise(counter.grids().view(), s.framing.width, s.framing.height, s.supersampling, look);
+                std::copy(image.samples.begin(), image.samples.end(), rgb.begin());
+                send();
+            }
+            const HitCounts& counts = counter.counts();
+            lit = static_cast<uint64_t>(
+                std::count_if(counts.begin(), counts.end(), [](uint32_t c) { return c != 0; }));
         }
-        const HitCounts& counts = counter.counts();
-        result.litPixels =
-            static_cast<uint64_t>(std::count_if(counts.begin(), counts.end(), [](uint32_t c) { return c != 0; }));
     }
+    return lit;
+}
+
+RenderResult makeVideo(const RenderSettings& s, const VideoSettings& v, const std::string& path,
+                       const ProgressFn& framesDone)
+{
+    checkSettings(s);
+    checkVideo(s, v, path);
+    RenderResult result;
+    result.caption = captionOf(s.choice);
+    result.points = s.points;
+
+    OutputFile file(path);
+    FfmpegPipe ffmpeg(ffmpegArguments(s, v, result.caption, file.tempPath(), isWebm(path) ? "webm" : "mp4"));
+    uint64_t sent = 0;
+    result.litPixels = videoFrames(s, v, [&](const std::vector<uint8_t>& rgb) {
+        ffmpeg.write(rgb.data(), rgb.size());
+        if (framesDone)
+            framesDone(++sent);
+    });
     ffmpeg.finish();
     file.commit();
     return result;

@@ -72,6 +72,13 @@ std::vector<std::string> ffmpegArguments(const RenderSettings& settings, const V
 uint64_t movingFrames(const RenderSettings& settings, const VideoSettings& video,
                       const std::function<void(const std::vector<uint8_t>& rgb)>& onFrame);
 
+// The frames of any video in order, as 8-bit RGB: a moving one's, or the
+// figure growing, frame k showing the first k + 1 shares of the points (a
+// density video's tone steady as a moving one's where motion.steadyTone
+// says so); the last frame's lit pixels.
+uint64_t videoFrames(const RenderSettings& settings, const VideoSettings& video,
+                     const std::function<void(const std::vector<uint8_t>& rgb)>& onFrame);
+
 // Draws the video into path (through a temporary file, renamed when ffmpeg
 // has finished it), telling framesDone the frames sent so far. The
 // result's picture is left empty; its lit pixels are the last frame's.
