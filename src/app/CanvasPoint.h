@@ -52,7 +52,7 @@ public:
     PixelGrid() = default;
     PixelGrid(int width, int height, double scaleWidth, double scaleHeight)
         : width_(static_cast<float>(width)),
-          bottom_(static_cast<float>(height)),
+          height_(static_cast<float>(height)),
           xFactor_(scaleWidth > 0 ? static_cast<float>(width / scaleWidth) : 0.0f),
           yFactor_(scaleHeight > 0 ? static_cast<float>(height / scaleHeight) : 0.0f)
     {
@@ -62,9 +62,8 @@ public:
     {
         const float px = x * xFactor_;
         const float py = y * yFactor_;
-        // Not-a-number fails both tests; points off the image (or off its
-        // rows kept) are dropped.
-        if (!(px >= 0.0f && py >= top_ && px < width_ && py < bottom_))
+        // Not-a-number fails both tests; points off the image are dropped.
+        if (!(px >= 0.0f && py >= 0.0f && px < width_ && py < height_))
             return false;
         ix = static_cast<int>(px);
         iy = static_cast<int>(py);
@@ -74,15 +73,8 @@ public:
     float xFactor() const { return xFactor_; }
     float yFactor() const { return yFactor_; }
 
-    // Only the rows from top up to bottom take points (a picture made in bands).
-    void keepRows(int top, int bottom)
-    {
-        top_ = static_cast<float>(top);
-        bottom_ = static_cast<float>(bottom);
-    }
-
 private:
-    float width_ = 0, top_ = 0, bottom_ = 0;
+    float width_ = 0, height_ = 0;
     float xFactor_ = 0, yFactor_ = 0;
 };
 
@@ -91,13 +83,12 @@ private:
 struct ViewGrid {
     double xScale = 0, xOffset = 0, yScale = 0, yOffset = 0;
     double width = 0, height = 0;
-    double top = 0, bottom = 0;  // the rows that take points: 0 to height unless kept
 
     bool locate(double X, double Y, int& ix, int& iy) const
     {
         const double px = X * xScale + xOffset;
         const double py = Y * yScale + yOffset;
-        if (!(px >= 0 && py >= top && px < width && py < bottom))
+        if (!(px >= 0 && py >= 0 && px < width && py < height))
             return false;
         ix = static_cast<int>(px);
         iy = static_cast<int>(py);
@@ -122,15 +113,6 @@ struct PixelMapping {
             return canvasPoint(u, v, canvas, origin, X, Y) && grid.locate(X, Y, ix, iy);
         }
         return view.locate(u * canvas.kx + origin.x, v * canvas.ky + origin.y, ix, iy);
-    }
-
-    // Only the rows from top up to bottom take points; their pixels keep
-    // their rows' numbers.
-    void keepRows(int top, int bottom)
-    {
-        grid.keepRows(top, bottom);
-        view.top = top;
-        view.bottom = bottom;
     }
 };
 

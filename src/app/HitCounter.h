@@ -62,9 +62,13 @@ struct CountLane {
 struct HitGrid {
     uint32_t* counts = nullptr;  // row by row, stride counts a row
     size_t stride = 0;
-    // The picture's pixel that counts[0] holds: a band of a picture holds
-    // its rows from this one's on (the mapping keeps only theirs).
+    // The picture's pixel that counts[0] holds, and how many follow it: a
+    // band of a picture holds its rows only. A point on the picture but off
+    // the band goes to a spare cell after them (counts[pixels]), without a
+    // branch: whether a point of an orbit falls in a band is a toss-up the
+    // processor cannot foresee, while a point on the picture nearly always is.
     size_t first = 0;
+    size_t pixels = 0;
     PixelMapping mapping;
     OrbitColour colour = OrbitColour::None;
     uint64_t* values = nullptr;                        // of every mode but Angle
@@ -188,7 +192,7 @@ struct LaneHost {
     const HitGrid& grid;
     uint32_t* counts;
     size_t stride;
-    size_t first;
+    size_t first, pixels;
     const PixelMapping& mapping;
     CountLane& lane;
 
@@ -208,7 +212,8 @@ struct LaneHost {
         if constexpr (Count) {
             int ix, iy;
             if (mapping.locate(u, v, ix, iy)) {
-                const size_t pixel = static_cast<size_t>(iy) * stride + static_cast<size_t>(ix) - first;
+                const size_t at = static_cast<size_t>(iy) * stride + static_cast<size_t>(ix) - first;
+                const size_t pixel = at < pixels ? at : pixels;
                 ++counts[pixel];
                 if constexpr (Mode != OrbitColour::None)
                     addColourOf<Mode>(grid, pixel, colour);
@@ -221,19 +226,20 @@ struct LaneHost {
 // The next point of one lane.
 template <const MapFigure& Row, bool Count, OrbitColour Mode>
 __attribute__((always_inline)) inline void lanePoint(CountLane& lane, const HitGrid& grid, uint32_t* counts,
-                                                     size_t stride, size_t first, const PixelMapping& mapping)
+                                                     size_t stride, size_t first, size_t pixels,
+                                                     const PixelMapping& mapping)
 {
-    LaneHost<Count, Mode> host{grid, counts, stride, first, mapping, lane};
+    LaneHost<Count, Mode> host{grid, counts, stride, first, pixels, mapping, lane};
     runPassesInto(Row, lane.orbit, lane.cursor, host);
 }
 
 template <const MapFigure& Row, bool Count, OrbitColour Mode, size_t... L>
 __attribute__((always_inline)) inline void lanesPoint(std::array<CountLane, sizeof...(L)>& lanes,
                                                       const HitGrid& grid, uint32_t* counts, size_t stride,
-                                                      size_t first, const PixelMapping& mapping,
+                                                      size_t first, size_t pixels, const PixelMapping& mapping,
                                                       std::index_sequence<L...>)
 {
-    (lanePoint<Row, Count, Mode>(lanes[L], grid, counts, stride, first, mapping), ...);
+    (lanePoint<Row, Count, Mode>(lanes[L], grid, counts, stride, first, pixels, mapping), ...);
 }
 
 // Flattened: everything the lanes call, the row's own statements too, is
@@ -249,9 +255,9 @@ __attribute__((flatten)) void runLanes(CountLane* lanes, const HitGrid& grid, ui
     const PixelMapping mapping = grid.mapping;
     uint32_t* const counts = grid.counts;
     const size_t stride = grid.stride;
-    const size_t first = grid.first;
+    const size_t first = grid.first, pixels = grid.pixels;
     for (uint64_t k = 0; k < points; ++k)
-        lanesPoint<Row, Count, Mode>(local, localGrid, counts, stride, first, mapping,
+        lanesPoint<Row, Count, Mode>(local, localGrid, counts, stride, first, pixels, mapping,
                                      std::make_index_sequence<N>{});
     for (size_t l = 0; l < N; ++l)
         lanes[l] = local[l];

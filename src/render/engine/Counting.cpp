@@ -140,7 +140,6 @@ DensityCounter::DensityCounter(const CountRequest& request)
     if (band_.top < 0 || band_.top >= band_.bottom || band_.bottom > height_)
         throw std::invalid_argument("no band of rows " + std::to_string(band_.top) + " to " +
                                     std::to_string(band_.bottom) + " in a grid of " + std::to_string(height_));
-    mapping_.keepRows(band_.top, band_.bottom);
     // The form as the command leaves it before drawing; every orbit starts from it.
     HeadlessPlatform platform(request.framing.scaleWidth(), request.framing.scaleHeight());
     Form form(platform);
@@ -383,9 +382,11 @@ private:
                     pixel = static_cast<size_t>(iy) * grid.stride + ix - grid.first;
             } else {
                 const double py = bifurcationY(x) * m.view.yScale + m.view.yOffset;
-                if (py >= m.view.top && py < m.view.bottom)
+                if (py >= 0 && py < m.view.height)
                     pixel = static_cast<size_t>(py) * grid.stride + c - grid.first;
             }
+            if (pixel && *pixel >= grid.pixels)  // off the band
+                pixel = grid.pixels;
             if (pixel) {
                 ++grid.counts[*pixel];
                 if (coloured)
@@ -405,10 +406,12 @@ private:
 
     void work(bool caller)
     {
-        CountGrids local(pixels_, counter_.request_.colour);
+        // With the spare cell that takes the points off the band.
+        CountGrids local(pixels_ + 1, counter_.request_.colour);
         HitGrid grid{.counts = local.counts.data(),
                      .stride = static_cast<size_t>(counter_.width_),
                      .first = static_cast<size_t>(counter_.width_) * counter_.band_.top,
+                     .pixels = pixels_,
                      .mapping = counter_.mapping_};
         grid.values = local.values.empty() ? nullptr : local.values.data();
         grid.cosSums = local.cosines.empty() ? nullptr : local.cosines.data();

@@ -65,7 +65,6 @@ ViewGrid viewGrid(const FigurePlane& plane, const Framing& framing, int supersam
     grid.yOffset = -top * grid.yScale;
     grid.width = width;
     grid.height = height;
-    grid.bottom = height;
     return grid;
 }
 
