@@ -200,6 +200,9 @@ RenderResult renderInBands(const RenderSettings& s, const std::string& path, con
     for (int band = 0; band < plan.bands && firstRow(band) < height; ++band) {
         const CountGrids grids = scratch ? scratch->read(countedPixels(band), s.colour) : count(band).takeGrids();
         writer.write(colourise(grids.view(), width, firstRow(band + 1) - firstRow(band), aa, look, tone));
+        if (scratch && progress)
+            progress(static_cast<uint64_t>(sweep) * s.points +
+                     static_cast<uint64_t>(static_cast<double>(s.points) * firstRow(band + 1) / height));
     }
     writer.finish();
     file.commit();

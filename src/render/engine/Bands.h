@@ -26,8 +26,11 @@ struct BandPlan {
     int bands = 1;
     int rows = 0;          // the picture's rows a band holds (the last may hold fewer)
     bool recount = false;  // no room for the scratch file: count every band twice
-    // Countings of the whole picture's points the plan runs.
-    int sweeps() const { return recount ? 2 * bands : bands; }
+    // What the progress counts, in countings of the whole picture's points:
+    // one a band, then the second sweep: reading the bands back, toning and
+    // writing them, about as long as one more (measured: quillon-bench bands),
+    // or counting every band again.
+    int sweeps() const { return recount ? 2 * bands : bands + 1; }
 };
 
 // The memory the bands of `rows` picture rows each take while counted.
@@ -42,7 +45,8 @@ std::optional<BandPlan> bandPlan(const RenderSettings& settings, const std::stri
 
 // The density picture of the settings written to `path` band by band (never
 // whole in memory, neither its counts nor its pixels); progress is told the
-// points counted so far over all the plan's sweeps. The result holds no image.
+// points counted so far over all the plan's sweeps (see BandPlan::sweeps).
+// The result holds no image.
 RenderResult renderInBands(const RenderSettings& settings, const std::string& path, const BandPlan& plan,
                            const ProgressFn& progress = {});
 
