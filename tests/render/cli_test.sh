@@ -24,6 +24,7 @@ negative points|--figure henon --points -10
 points not a number|--figure henon --points many
 scale and size|--figure henon --scale 2 --size 800x600
 too large a side|--figure henon --size 70000x100
+too large for a png|--figure henon --style density --size 1000001x10
 too much memory even in bands|--figure henon --style density --size 40000x40000 --memory 64M
 bad size|--figure henon --size 800by600
 bad tone|--figure henon --style density --tone loud
@@ -93,6 +94,12 @@ cmp -s density-1.png density-replayed.png || fail "density replay differs"
 grep -q "density, [0-9]* bands" bands.txt || fail "the banded poster's progress does not tell its bands"
 cmp -s whole.png banded.png || fail "the banded poster differs from the whole one"
 compgen -G '.quillon-bands-*' > /dev/null && fail "the bands' scratch file was left"
+# wider than a classic picture may be: a density picture is as large as a PNG holds
+"$render" --figure henon --style density --size 70000x6 --points 100000 -o wide.png -q > /dev/null ||
+    fail "a density picture 70000 pixels wide"
+# The header's width, big-endian at byte 16 (ImageMagick's own limits refuse such a picture).
+read -r b0 b1 b2 b3 < <(od -An -tu1 -j16 -N4 wide.png)
+(( (b0 << 24 | b1 << 16 | b2 << 8 | b3) == 70000 )) || fail "the wide picture is not 70000 pixels wide"
 
 # --- a caption file, and random draws kept by their caption ---
 printf '\r\nLozi      a = 1.7   b = 0.5\r\n\r\n' >> captions.txt

@@ -40,15 +40,15 @@ std::string sizeText(int width, int height) { return std::to_string(width) + "x"
 
 void checkFraming(const Framing& f)
 {
-    const auto check = [](int width, int height, const char* what) {
+    const auto check = [](int width, int height, const char* what, int most, const char* why) {
         if (width < 1 || height < 1)
             throw SettingError(what, sizeText(width, height) + " is empty");
-        if (width > kMaxSide || height > kMaxSide)
-            throw SettingError(what, sizeText(width, height) + " is larger than " + std::to_string(kMaxSide) +
-                                         " pixels on a side");
+        if (width > most || height > most)
+            throw SettingError(what, sizeText(width, height) + " is larger than " + std::to_string(most) +
+                                         " pixels on a side" + why);
     };
-    check(f.frameWidth, f.frameHeight, "frame");
-    check(f.width, f.height, "size");
+    check(f.frameWidth, f.frameHeight, "frame", kMaxSide, "");
+    check(f.width, f.height, "size", kMaxPngSide, ", the most a PNG file holds");
 }
 
 }  // namespace quillon::render

@@ -26,11 +26,15 @@ struct Size {
 std::optional<Size> sizeFrom(std::string_view text);
 std::string sizeText(int width, int height);
 
-// Refuses an empty frame or picture, or one larger than kMaxSide on a side.
-// Throws SettingError ("frame", "size").
+// Refuses an empty frame or picture, a frame larger than kMaxSide on a side
+// or a picture larger than kMaxPngSide. Throws SettingError ("frame", "size").
 void checkFraming(const Framing& framing);
 
-// Pictures larger than this on a side are refused.
+// Frames, and pictures drawn whole (classic ones), larger than this on a side
+// are refused.
 inline constexpr int kMaxSide = 65535;
+// The most pixels a side of a PNG file as libpng writes it holds: a density
+// picture, made in bands, may be as large as that.
+inline constexpr int kMaxPngSide = 1'000'000;
 
 }  // namespace quillon::render

@@ -93,6 +93,10 @@ void checkSettings(const RenderSettings& s)
         throw SettingError("supersampling", std::to_string(s.supersampling) + " is outside 1 to 4");
     if (s.threads < 1 || s.threads > 1024)
         throw SettingError("threads", std::to_string(s.threads) + " is outside 1 to 1024");
+    if (s.style == Style::Classic && (s.framing.width > kMaxSide || s.framing.height > kMaxSide))
+        throw SettingError("size", sizeText(s.framing.width, s.framing.height) + " is larger than " +
+                                       std::to_string(kMaxSide) + " pixels on a side, the most a classic picture "
+                                       "(drawn whole) may be; a density picture may be larger");
     // A density picture too large to hold is made in bands; only one that
     // cannot be made even in bands of a row is refused here.
     const uint64_t pixels = static_cast<uint64_t>(s.framing.width) * s.framing.height;
