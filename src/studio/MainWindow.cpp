@@ -26,7 +26,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -52,7 +51,10 @@
 #include "render/look/Palette.h"
 #include "studies/BifurcationMap.h"
 #include "studio/ExportDialog.h"
+#include "studio/ExportRun.h"
 #include "studio/PreviewCanvas.h"
+#include "studio/RenderCommand.h"
+#include "studio/VideoExportDialog.h"
 
 namespace quillon::studio {
 
@@ -192,10 +194,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 
 MainWindow::~MainWindow()
 {
-    cancelExport_ = true;
     stopSearch_ = true;
-    if (exportThread_.joinable())
-        exportThread_.join();
+    delete export_;  // stops it and waits
 }
 
 QWidget* MainWindow::makeFigurePanel()
@@ -389,6 +389,7 @@ QWidget* MainWindow::makeLookPanel()
 void MainWindow::makeMenus()
 {
     QMenu* file = menuBar()->addMenu("&File");
+    file->setToolTipsVisible(true);
     QAction* open = file->addAction("&Open…", this, &MainWindow::openFile);
     open->setShortcut(QKeySequence::Open);
     QMenu* recent = file->addMenu("Open &Recent");
@@ -402,6 +403,11 @@ void MainWindow::makeMenus()
     });
     QAction* exportAction = file->addAction("&Export Picture…", this, &MainWindow::exportPicture);
     exportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    exportAction->setToolTip("Draw the figure as a PNG picture of any size, as quillon-render would");
+    QAction* exportVideoAction = file->addAction("Export &Video…", this, &MainWindow::exportVideo);
+    exportVideoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    exportVideoAction->setToolTip("Make a video of the figure growing, or flying to a view or sliding its "
+                                  "parameters, as quillon-render would (needs ffmpeg)");
     file->addSeparator();
     QAction* keep = file->addAction("&Keep", this, &MainWindow::keepPicture);
     keep->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
@@ -944,63 +950,48 @@ void MainWindow::openKept(QListWidgetItem* item)
 void MainWindow::exportPicture()
 {
     if (exporting()) {
-        showError("Export Picture", "A picture is being exported; wait for it, or cancel it first.");
+        showError("Export Picture", "An export is under way; wait for it, or cancel it first.");
         return;
     }
     ExportDialog dialog(model_, this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    RenderSettings s = dialog.settings();
-    s.threads = coreCount();
-    const std::string path = dialog.path().toStdString();
-    try {
-        checkSettings(s);
-        checkOutputFile(path);
-    } catch (const UsageError& e) {
-        showError("Export Picture", QString::fromStdString(e.what()));
+    if (dialog.exec() == QDialog::Accepted)
+        startExport("Export Picture", dialog.arguments());
+}
+
+void MainWindow::exportVideo()
+{
+    if (exporting()) {
+        showError("Export Video", "An export is under way; wait for it, or cancel it first.");
         return;
     }
-    cancelExport_ = false;
-    exportDone_ = 0;
-    auto* progress = new QProgressDialog("Exporting " + dialog.path() + "…", "Cancel", 0, 1000, this);
-    progress->setWindowModality(Qt::WindowModal);
-    progress->setMinimumDuration(0);
-    progress->setAttribute(Qt::WA_DeleteOnClose);
-    exportProgress_ = progress;
-    const uint64_t total = std::max<uint64_t>(1, s.points);
-    auto* tick = new QTimer(progress);
-    connect(tick, &QTimer::timeout, progress, [this, progress, total] {
-        progress->setValue(static_cast<int>(1000.0 * std::min<uint64_t>(exportDone_, total) / total));
-    });
-    tick->start(100);
-    connect(progress, &QProgressDialog::canceled, this, [this] { cancelExport_ = true; });
-    struct Cancelled {};
-    exportThread_ = std::thread([this, s, path] {
-        QString error;
-        bool cancelled = false;
-        try {
-            renderToFile(readyForFile(s), path, [this](uint64_t done) {
-                exportDone_ = done;
-                if (cancelExport_)
-                    throw Cancelled{};
-            });
-        } catch (const Cancelled&) {
-            cancelled = true;
-        } catch (const std::exception& e) {
-            error = QString::fromStdString(e.what());
-        }
-        later(this, alive_, [this, error, cancelled, path] {
-            if (exportThread_.joinable())
-                exportThread_.join();
-            if (exportProgress_)
-                exportProgress_->close();
-            if (cancelled)
-                statusBar()->showMessage("Export cancelled; no file was written", 4000);
-            else if (!error.isEmpty())
-                showError("Export Picture", "The picture was not written: " + error);
-            else
-                statusBar()->showMessage("Exported " + QString::fromStdString(path), 5000);
-        });
+    VideoExportDialog dialog(model_, this);
+    if (dialog.exec() == QDialog::Accepted)
+        startExport("Export Video", dialog.arguments());
+}
+
+void MainWindow::startExport(const QString& what, const std::vector<std::string>& arguments)
+{
+    // The file is made as quillon-render makes it from the command shown.
+    Plan plan;
+    try {
+        plan = planOfArguments(arguments);
+    } catch (const UsageError& e) {
+        showError(what, QString::fromStdString(e.what()));
+        return;
+    }
+    for (Job& job : plan.jobs)
+        job.settings.threads = coreCount();  // never changes the file
+    export_ = new ExportRun(std::move(plan), what, this);
+    connect(export_, &ExportRun::ended, this, [this](bool cancelled, const QString& error) {
+        const QString what = export_->what(), path = export_->path();
+        export_->deleteLater();
+        export_ = nullptr;
+        if (cancelled)
+            statusBar()->showMessage("Export cancelled; no file was written", 4000);
+        else if (!error.isEmpty())
+            showError(what, "The file was not written: " + error);
+        else
+            statusBar()->showMessage("Exported " + path, 5000);
     });
 }
 
@@ -1061,7 +1052,11 @@ void MainWindow::lookForInteresting()
 
 void MainWindow::showError(const QString& title, const QString& message)
 {
-    QMessageBox::warning(this, title, message);
+    // The renderer's messages begin in lower case, to follow "quillon-render: ".
+    QString sentence = message;
+    if (!sentence.isEmpty())
+        sentence[0] = sentence[0].toUpper();
+    QMessageBox::warning(this, title, sentence);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
@@ -1078,13 +1073,15 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (exporting()) {
-        const auto answer = QMessageBox::question(this, "Quit", "A picture is being exported. Stop it and quit?");
+        const auto answer = QMessageBox::question(
+            this, "Quit", QString("%1 is being exported. Stop the export (no file is written) and quit?")
+                              .arg(QFileInfo(export_->path()).fileName()));
         if (answer != QMessageBox::Yes) {
             event->ignore();
             return;
         }
-        cancelExport_ = true;
-        exportThread_.join();
+        delete export_;  // stops it and waits
+        export_ = nullptr;
     }
     stopSearch_ = true;
     writeSettings();

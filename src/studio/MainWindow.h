@@ -27,7 +27,6 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
-class QProgressDialog;
 class QPushButton;
 class QScrollArea;
 class QSlider;
@@ -37,6 +36,7 @@ class QTreeWidget;
 
 namespace quillon::studio {
 
+class ExportRun;
 class PreviewCanvas;
 
 class MainWindow : public QMainWindow {
@@ -89,13 +89,16 @@ private:
     void openFile();
     void pasteCaption();
     void exportPicture();
+    void exportVideo();
+    // Runs quillon-render's plan of the arguments, as the dialog titled `what` showed them.
+    void startExport(const QString& what, const std::vector<std::string>& arguments);
     void copyPicture();
     void keepPicture();
     void loadKept();
     void addKept(const QString& path);
     void openKept(QListWidgetItem* item);
     void lookForInteresting();
-    bool exporting() const { return exportThread_.joinable(); }
+    bool exporting() const { return export_ != nullptr; }
     void showError(const QString& title, const QString& message);
 
     void readSettings();
@@ -146,10 +149,7 @@ private:
     std::atomic<bool> stopSearch_{false};
     bool searching_ = false;
     uint64_t statsAsked_ = 0;
-    std::thread exportThread_;
-    std::atomic<bool> cancelExport_{false};
-    std::atomic<uint64_t> exportDone_{0};
-    QPointer<QProgressDialog> exportProgress_;
+    ExportRun* export_ = nullptr;  // the export under way
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     // Last, so that they end first: their jobs use the members above.
     JobThread statsThread_;

@@ -6,13 +6,18 @@
 
 #include <QApplication>
 #include <QSettings>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTest>
 
+#include <functional>
 #include <vector>
 
 #include "render/engine/Render.h"
@@ -22,6 +27,7 @@
 #include "studio/PreviewWorker.h"
 #include "studio/RenderCommand.h"
 #include "studio/StudioModel.h"
+#include "studio/VideoExportDialog.h"
 #include "support/InTempDirectory.h"
 
 namespace quillon::studio {
@@ -177,6 +183,96 @@ TEST(StudioExport, EverySizeIsFramedAsQuillonRenderFramesIt)
         EXPECT_EQ(s.framing.frameWidth, 1024);
         EXPECT_EQ(s.view, model.settings().view);
         EXPECT_EQ(command->toPlainText().toStdString(), commandLineText(renderArguments(s, "/tmp/poster.png")));
+    }
+}
+
+// The video dialog's fields as the user leaves them, and the video that
+// quillon-render plans from the command the dialog shows.
+struct VideoDialogCase {
+    const char* name;
+    std::function<void(QDialog&)> set;
+    std::function<void(const VideoSettings&, const RenderSettings&)> check;
+};
+
+template <typename T>
+T* field(QDialog& dialog, const char* name)
+{
+    T* found = dialog.findChild<T*>(name);
+    EXPECT_TRUE(found) << name;
+    return found;
+}
+
+TEST(StudioExport, TheVideoDialogShowsTheCommandOfTheVideoItMakes)
+{
+    testing::InTempDirectory here;
+    QSettings().clear();
+    const VideoDialogCase cases[] = {
+        {"a growing video, 64x48, 0.5 s at 12 frames a second",
+         [](QDialog& d) {
+             field<QComboBox>(d, "preset")->setCurrentIndex(field<QComboBox>(d, "preset")->count() - 1);
+             field<QSpinBox>(d, "width")->setValue(64);
+             field<QSpinBox>(d, "height")->setValue(48);
+             field<QDoubleSpinBox>(d, "seconds")->setValue(0.5);
+             field<QDoubleSpinBox>(d, "fps")->setValue(12);
+             field<QDoubleSpinBox>(d, "points")->setValue(0.05);
+             EXPECT_EQ(field<QLabel>(d, "frames")->text(), "6 frames");
+             EXPECT_FALSE(field<QCheckBox>(d, "ease")->isEnabled());
+         },
+         [](const VideoSettings& v, const RenderSettings& s) {
+             EXPECT_EQ(v.frames(), 6u);
+             EXPECT_FALSE(v.motion.moving());
+             EXPECT_EQ(s.framing.width, 64);
+             EXPECT_EQ(s.points, 50'000u);
+         }},
+        {"a flight, eased, with the caption",
+         [](QDialog& d) {
+             field<QGroupBox>(d, "flyTo")->setChecked(true);
+             field<QDoubleSpinBox>(d, "toX")->setValue(0.5);
+             field<QDoubleSpinBox>(d, "toY")->setValue(-0.25);
+             field<QDoubleSpinBox>(d, "toZoom")->setValue(16);
+             field<QCheckBox>(d, "ease")->setChecked(true);
+             field<QCheckBox>(d, "title")->setChecked(true);
+             EXPECT_FALSE(field<QCheckBox>(d, "fit")->isEnabled());
+         },
+         [](const VideoSettings& v, const RenderSettings&) {
+             EXPECT_EQ(v.motion.zoomTo, (View{0.5, -0.25, 16}));
+             EXPECT_TRUE(v.motion.ease);
+             EXPECT_TRUE(v.title);
+         }},
+        {"both parameters sliding, each frame fitted",
+         [](QDialog& d) {
+             field<QCheckBox>(d, "slide0")->setChecked(true);
+             field<QDoubleSpinBox>(d, "slideTo0")->setValue(1.3);
+             field<QCheckBox>(d, "slide1")->setChecked(true);
+             field<QDoubleSpinBox>(d, "slideFrom1")->setValue(0.2);
+             field<QCheckBox>(d, "fit")->setChecked(true);
+             EXPECT_FALSE(field<QGroupBox>(d, "flyTo")->isEnabled());
+         },
+         [](const VideoSettings& v, const RenderSettings& s) {
+             EXPECT_EQ(v.motion.morphs, (std::vector<Morph>{{"a", 1.4, 1.3}, {"b", 0.2, 0.3}}));
+             EXPECT_TRUE(v.motion.fitFrames);
+             // Fitted to the orbit, not the view shown.
+             ASSERT_TRUE(s.view);
+             EXPECT_NE(*s.view, (View{0.2, 0.1, 2}));
+         }},
+    };
+    for (const VideoDialogCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        StudioModel model;  // Henon, a = 1.4, b = 0.3
+        model.setView(View{0.2, 0.1, 2});
+        VideoExportDialog dialog(model);
+        field<QComboBox>(dialog, "preset")->setCurrentIndex(field<QComboBox>(dialog, "preset")->count() - 1);
+        field<QSpinBox>(dialog, "width")->setValue(64);
+        field<QSpinBox>(dialog, "height")->setValue(48);
+        field<QLineEdit>(dialog, "path")->setText("film.mp4");
+        c.set(dialog);
+        const std::string shown = field<QPlainTextEdit>(dialog, "command")->toPlainText().toStdString();
+        EXPECT_EQ(shown, commandLineText(dialog.arguments()));
+        const Plan plan = planOfArguments(dialog.arguments());
+        ASSERT_TRUE(plan.video);
+        EXPECT_EQ(plan.jobs.at(0).path, "film.mp4");
+        EXPECT_EQ(plan.video->motion, dialog.video().motion);
+        c.check(*plan.video, plan.jobs.at(0).settings);
     }
 }
 
