@@ -40,7 +40,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <random>
 
 #include "render/analysis/OrbitStats.h"
@@ -52,6 +51,7 @@
 #include "studies/BifurcationMap.h"
 #include "studio/ExportDialog.h"
 #include "studio/ExportRun.h"
+#include "studio/OpenedFile.h"
 #include "studio/PreviewCanvas.h"
 #include "studio/RenderCommand.h"
 #include "studio/VideoExportDialog.h"
@@ -392,6 +392,7 @@ void MainWindow::makeMenus()
     file->setToolTipsVisible(true);
     QAction* open = file->addAction("&Open…", this, &MainWindow::openFile);
     open->setShortcut(QKeySequence::Open);
+    open->setToolTip("Show the figure of a picture or video QUILLON made, of a counts file, or of a caption file");
     QMenu* recent = file->addMenu("Open &Recent");
     connect(recent, &QMenu::aboutToShow, this, [this, recent] {
         recent->clear();
@@ -774,36 +775,18 @@ void MainWindow::goForward()
 
 bool MainWindow::openPath(const QString& path)
 {
-    std::string error;
-    if (const auto info = readPngInfo(path.toStdString(), error)) {
-        try {
-            apply(model_.setPicture(settingsFrom(info->text)));
-        } catch (const UsageError& e) {
-            showError("Open", QString("%1 was not written by QUILLON's programs, or its text is damaged: %2")
-                                  .arg(path, QString::fromStdString(e.what())));
-            return false;
-        }
-    } else if (path.endsWith(".png", Qt::CaseInsensitive)) {
-        showError("Open", QString::fromStdString(error));
+    OpenedFile opened;
+    try {
+        opened = readOpenedFile(path.toStdString());
+    } catch (const UsageError& e) {
+        showError("Open", QString::fromStdString(e.what()));
         return false;
-    } else {
-        std::ifstream in(path.toStdString(), std::ios::binary);
-        if (!in) {
-            showError("Open", "Cannot read " + path + ".");
-            return false;
-        }
+    }
+    if (opened.kind == FileKind::Captions) {
         // A caption file: one of its captions, the last kept by default.
         QStringList captions;
-        for (std::string line; std::getline(in, line);) {
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            if (line.find_first_not_of(" \t") != std::string::npos)
-                captions.push_back(QString::fromStdString(line));
-        }
-        if (captions.isEmpty()) {
-            showError("Open", path + " holds no caption.");
-            return false;
-        }
+        for (const std::string& caption : opened.captions)
+            captions.push_back(QString::fromStdString(caption));
         QString chosen = captions.back();
         if (captions.size() > 1 && isVisible()) {
             bool ok = false;
@@ -814,6 +797,8 @@ bool MainWindow::openPath(const QString& path)
         }
         if (!openCaption(chosen))
             return false;
+    } else {
+        apply(model_.setPicture(opened.settings));
     }
     syncWidgets();
     QSettings settings;
@@ -846,8 +831,10 @@ void MainWindow::openFile()
     QSettings settings;
     const QStringList recent = settings.value("recentFiles").toStringList();
     const QString path = QFileDialog::getOpenFileName(
-        this, "Open a picture or caption file", recent.isEmpty() ? QDir::homePath() : QFileInfo(recent[0]).path(),
-        "Pictures and captions (*.png *.txt);;All files (*)");
+        this, "Open a picture, video, counts or caption file",
+        recent.isEmpty() ? QDir::homePath() : QFileInfo(recent[0]).path(),
+        "QUILLON's files (*.png *.mp4 *.webm *.exr *.txt);;Pictures (*.png);;Videos (*.mp4 *.webm);;"
+        "Counts files (*.exr);;Caption files (*.txt);;All files (*)");
     if (!path.isEmpty())
         openPath(path);
 }

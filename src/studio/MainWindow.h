@@ -46,7 +46,8 @@ public:
     ~MainWindow() override;
 
     const StudioModel& model() const { return model_; }
-    // Opens a picture the programs wrote, a caption file or a caption; false
+    // Opens a picture or video the programs wrote, a counts file, a caption
+    // file or a caption; false
     // (and a message box) when it cannot be read.
     bool openPath(const QString& path);
     bool openCaption(const QString& caption);

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # QUILLON Studio on a private X server: it opens drawing, Export Video makes
 # the file its command line makes, the wheel zooms, Ctrl+K keeps a picture
-# that quillon-render makes again byte for byte from its text, and Quit keeps
-# the figure for the next start.
+# that quillon-render makes again byte for byte from its text, a video and a
+# counts file quillon-render made open as their figures, and Quit keeps the
+# figure for the next start.
 #
 #   studio_e2e.sh path/to/quillon-studio path/to/quillon-render
 set -uo pipefail
@@ -80,6 +81,26 @@ step "quillon-render makes the kept picture again"
 "$render" --replay "$picture" -o "$work/again.png" -q || fail "quillon-render could not replay the kept picture"
 cmp -s "$picture" "$work/again.png" || fail "the replayed picture differs from the kept one"
 
+step "opening a video and a counts file quillon-render made"
+"$render" --figure Lozi --size 64x48 --style density --points 20000 --seconds 0.2 --fps 10 \
+    --video "$work/lozi.mp4" -q || fail "quillon-render made no video"
+"$render" --figure Hopalong --size 64x48 --style density --points 20000 --palette viridis \
+    --save-counts "$work/hopalong.exr" -q || fail "quillon-render made no counts file"
+open_with_ctrl_o() {  # opened once it is the latest of the recent files
+    xdotool mousemove --window "$W" 800 350 click 1 key ctrl+o
+    wait_for_dialog "Open a picture, video, counts or caption file"
+    xdotool type "$1"
+    xdotool key Return
+    for _ in $(seq 1 50); do
+        app_alive
+        grep -q "^recentFiles=$1" "$conf" 2>/dev/null && return 0
+        sleep 0.2
+    done
+    fail "$1 was not opened"
+}
+open_with_ctrl_o "$work/lozi.mp4"
+open_with_ctrl_o "$work/hopalong.exr"
+
 step "quitting with Ctrl+Q"
 xdotool mousemove --window "$W" 800 350 click 1 key ctrl+q
 for _ in $(seq 1 50); do
@@ -91,5 +112,6 @@ wait "$app_pid"
 status=$?
 app_pid=""
 ((status == 0)) || fail "the studio ended with status $status"
-grep -q '^figure=Henon' "$conf" || fail "the figure shown was not kept for the next start"
+grep -q '^figure=Hopalong' "$conf" || fail "the figure shown was not kept for the next start"
+grep -q '^palette=viridis' "$conf" || fail "the counts file's look was not shown"
 step "pass"
