@@ -470,6 +470,7 @@ void MainWindow::rebuildParameterEditors()
         parameterForm_->removeRow(0);
     editors_.clear();
     const RenderFigure& figure = model_.figure();
+    editorsFigure_ = &figure;
     for (size_t k = 0; k < figure.parameters.size(); ++k) {
         const RenderParameter& p = figure.parameters[k];
         ParameterEditor editor;
@@ -543,8 +544,7 @@ void MainWindow::syncWidgets()
                 figures_->setCurrentItem(item);
                 figures_->scrollToItem(item);
             }
-    if (editors_.size() != s.choice.values.size() ||
-        parameterForm_->rowCount() != static_cast<int>(s.choice.figure->parameters.size()))
+    if (editorsFigure_ != s.choice.figure)
         rebuildParameterEditors();
     for (size_t k = 0; k < editors_.size(); ++k) {
         const double value = s.choice.values[k];

@@ -123,6 +123,7 @@ private:
         double low = 0, high = 1;
     };
     std::vector<ParameterEditor> editors_;
+    const render::RenderFigure* editorsFigure_ = nullptr;  // whose parameters the editors edit
     QSpinBox* seed_ = nullptr;
     QPushButton* random_ = nullptr;
     QPushButton* interesting_ = nullptr;
