@@ -17,10 +17,6 @@ namespace {
 // Thrown from a classic drawing's progress when a newer request is waiting.
 struct Cancelled {};
 
-// A classic preview draws no more than this: the window's drawing stops only
-// when it tells its progress, not within milliseconds as the counting does.
-constexpr uint64_t kClassicPreviewPoints = 2'000'000;
-
 // The points of one step of a count.
 constexpr uint64_t kStepPoints = uint64_t{1} << 28;
 
@@ -243,24 +239,40 @@ void PreviewWorker::countToBudget(std::chrono::steady_clock::time_point start)
     }
 }
 
-void PreviewWorker::drawClassic(const Job& job)
+std::optional<PreviewFrame> PreviewWorker::drawClassicPreview(const RenderSettings& settings,
+                                                              const std::atomic<bool>& stop,
+                                                              const std::function<void(uint64_t)>& drawn)
 {
     const auto start = std::chrono::steady_clock::now();
-    RenderSettings s = job.settings;
+    RenderSettings s = settings;
     s.points = std::min(s.points, kClassicPreviewPoints);
     s.passes.reset();
+    try {
+        const RenderResult result = renderClassic(
+            s,
+            [&](uint64_t points) {
+                if (drawn)
+                    drawn(points);
+                if (stop.load())
+                    throw Cancelled{};
+            },
+            kClassicCheckPoints);
+        PreviewFrame frame{
+            .image = imageOf(result.image), .points = result.points, .litPixels = result.litPixels, .done = true};
+        frame.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        return frame;
+    } catch (const Cancelled&) {
+        return std::nullopt;
+    }
+}
+
+void PreviewWorker::drawClassic(const Job& job)
+{
     counter_.reset();
-    const RenderResult result = quillon::render::render(s, [this](uint64_t) {
-        if (cancel_.load())
-            throw Cancelled{};
-    });
-    PreviewFrame frame{.image = imageOf(result.image),
-                       .generation = job.generation,
-                       .points = result.points,
-                       .litPixels = result.litPixels,
-                       .done = true};
-    frame.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    post(std::move(frame));
+    if (std::optional<PreviewFrame> frame = drawClassicPreview(job.settings, cancel_)) {
+        frame->generation = job.generation;
+        post(std::move(*frame));
+    }
 }
 
 void PreviewWorker::post(PreviewFrame frame)

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -53,6 +54,18 @@ public:
     void retone(const render::RenderSettings& settings);
     void setKeepGoing(bool keepGoing);
     uint64_t generation() const { return generation_; }
+
+    // A classic preview draws no more points than this.
+    static constexpr uint64_t kClassicPreviewPoints = 2'000'000;
+    // A classic preview looks for a newer request every so many points: some
+    // milliseconds of drawing.
+    static constexpr uint32_t kClassicCheckPoints = 4096;
+    // The classic preview of the settings (its points at most
+    // kClassicPreviewPoints), or nothing when it saw `stop` set; `drawn` is
+    // told the points drawn whenever it looks.
+    static std::optional<PreviewFrame> drawClassicPreview(const render::RenderSettings& settings,
+                                                          const std::atomic<bool>& stop,
+                                                          const std::function<void(uint64_t)>& drawn = {});
 
     // The picture of counts, in the look of the settings, as a QImage.
     static QImage pictureOf(const render::CountGrids& grids, int width, int height,

@@ -17,6 +17,7 @@
 #include <QStandardPaths>
 #include <QTest>
 
+#include <atomic>
 #include <functional>
 #include <vector>
 
@@ -87,6 +88,37 @@ TEST(StudioPreview, ANewRequestReplacesTheCountUnderWay)
         EXPECT_EQ(f.generation, second);
     EXPECT_EQ(frames.all.back().points, 300'000u);
     EXPECT_EQ(frames.all.back().image.size(), QSize(100, 80));
+}
+
+// A classic preview told to stop (a newer request came) stops within the
+// first hundredth of its points; one left alone draws what quillon-render draws.
+TEST(StudioPreview, AClassicPreviewStopsSoonAfterANewerRequest)
+{
+    for (const char* name : {"Henon", "Lorenz Orbits (XZ)", "Hopalong"}) {
+        SCOPED_TRACE(name);
+        StudioModel model;
+        model.setFigure(findFigure(name));
+        model.setStyle(Style::Classic);
+        const RenderSettings s = preview(model, 160, 120, 1'048'576);
+        std::atomic<bool> stop{true};
+        uint64_t last = 0;
+        EXPECT_FALSE(PreviewWorker::drawClassicPreview(s, stop, [&](uint64_t points) { last = points; }));
+        EXPECT_LT(last, s.points / 100);
+        // Told at its first look.
+        stop = false;
+        uint64_t first = 0;
+        EXPECT_FALSE(PreviewWorker::drawClassicPreview(s, stop, [&](uint64_t points) {
+            first = first ? first : points;
+            last = points;
+            stop = true;
+        }));
+        EXPECT_EQ(last, first);
+        stop = false;
+        const std::optional<PreviewFrame> frame = PreviewWorker::drawClassicPreview(s, stop);
+        ASSERT_TRUE(frame);
+        EXPECT_EQ(frame->points, s.points);
+        EXPECT_EQ(frame->image, PreviewWorker::imageOf(render::render(s).image));
+    }
 }
 
 TEST(StudioPreview, ANewLookColoursTheSameCountsAgain)
