@@ -632,7 +632,7 @@ void MainWindow::showStatus()
     }
     const PreviewFrame& f = lastFrame_;
     QString text = millions(static_cast<double>(f.points)) + "points";
-    if (f.seconds > 0)
+    if (f.seconds > 0 && f.points > f.from)
         text += " · " + millions(static_cast<double>(f.points - f.from) / f.seconds) + "points/s";
     if (f.litPixels > 0)
         text += " · " + QString::number(static_cast<double>(f.points) / f.litPixels, 'f', 1) + " hits per lit pixel";

@@ -51,6 +51,8 @@ public:
     // (and a message box) when it cannot be read.
     bool openPath(const QString& path);
     bool openCaption(const QString& caption);
+    // Shows the counts of a counts file without counting them again.
+    void showStoredCounts(const std::shared_ptr<const render::StoredCounts>& stored);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -14,6 +14,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QTimer>
 
 #include "render/cli/Options.h"
 #include "render/image/PngFile.h"
@@ -67,6 +68,8 @@ bool MainWindow::openPath(const QString& path)
         }
         if (!openCaption(chosen))
             return false;
+    } else if (opened.counts) {
+        showStoredCounts(opened.counts);
     } else {
         apply(model_.setPicture(opened.settings));
     }
@@ -77,6 +80,21 @@ bool MainWindow::openPath(const QString& path)
     recent.prepend(path);
     settings.setValue("recentFiles", recent.mid(0, 10));
     return true;
+}
+
+void MainWindow::showStoredCounts(const std::shared_ptr<const StoredCounts>& stored)
+{
+    // The counts as they are, at their own framing, until the figure, the view
+    // or the window's size changes.
+    model_.setPicture(stored->settings);
+    RenderSettings counted = stored->settings;
+    counted.threads = coreCount();
+    failure_.clear();
+    countingView_ = {planeOf(counted.choice, counted.framing), counted.framing, model_.viewAt(counted.framing)};
+    canvas_->setShown(shownNow());
+    worker_->adoptCounts(stored, counted);
+    writeSettings();
+    settle_->start();
 }
 
 bool MainWindow::openCaption(const QString& caption)

@@ -75,7 +75,8 @@ OpenedFile readOpenedFile(const std::string& path)
         break;
     }
     case FileKind::Counts:
-        opened.settings = readStoredCounts(path).settings;
+        opened.counts = std::make_shared<const StoredCounts>(readStoredCounts(path));
+        opened.settings = opened.counts->settings;
         break;
     case FileKind::Captions: {
         std::ifstream in(path, std::ios::binary);

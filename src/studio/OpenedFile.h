@@ -4,10 +4,12 @@
 // shows a file as quillon-render would make it again.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "render/engine/CountsRender.h"
 #include "render/engine/Render.h"
 #include "render/video/Video.h"
 
@@ -20,6 +22,7 @@ struct OpenedFile {
     render::RenderSettings settings;          // a picture's, a video's, the counts'
     std::optional<render::VideoSettings> video;  // a video's length, rate and motion
     std::vector<std::string> captions;        // a caption file's, in order
+    std::shared_ptr<const render::StoredCounts> counts;  // a counts file's, to be shown as they are
 };
 
 // What the file's first bytes say it is; a file of none of the binary kinds

@@ -21,7 +21,9 @@
 #include <functional>
 #include <vector>
 
+#include "render/engine/CountsRender.h"
 #include "render/engine/Render.h"
+#include "render/image/PngFile.h"
 #include "studio/ExportDialog.h"
 #include "studio/MainWindow.h"
 #include "studio/PreviewCanvas.h"
@@ -119,6 +121,37 @@ TEST(StudioPreview, AClassicPreviewStopsSoonAfterANewerRequest)
         EXPECT_EQ(frame->points, s.points);
         EXPECT_EQ(frame->image, PreviewWorker::imageOf(render::render(s).image));
     }
+}
+
+// A counts file is shown as quillon-render coloured it, at once and without
+// counting; a new look (asked at the window's size, without supersampling)
+// colours the file's counts again.
+TEST(StudioPreview, ACountsFileIsShownWithoutCountingAgain)
+{
+    testing::InTempDirectory here;
+    StudioModel model;
+    model.setFigure(findFigure("Hopalong"));
+    model.setColour(OrbitColour::Angle);
+    RenderSettings s = model.pictureSettings(framingOfSize(96, 64), 200'000, 2);
+    s.threads = 2;
+    renderKeepingCounts(s, "kept.png", "kept.exr");
+    const auto stored = std::make_shared<const StoredCounts>(readStoredCounts("kept.exr"));
+    PreviewWorker worker;
+    Frames frames(worker);
+    const uint64_t generation = worker.adoptCounts(stored, stored->settings);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frames.done(); }, kWaitMs));
+    ASSERT_EQ(frames.all.size(), 1u);
+    EXPECT_EQ(frames.all[0].generation, generation);
+    EXPECT_EQ(frames.all[0].points, s.points);
+    EXPECT_EQ(frames.all[0].image, PreviewWorker::imageOf(readPng("kept.png")));
+
+    RenderSettings look = preview(model, 300, 200, 1'000'000);
+    look.palette = "viridis";
+    worker.retone(look);
+    frames.all.clear();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frames.done(); }, kWaitMs));
+    s.palette = "viridis";
+    EXPECT_EQ(frames.all.back().image, PreviewWorker::imageOf(render::render(readyForFile(s)).image));
 }
 
 TEST(StudioPreview, ANewLookColoursTheSameCountsAgain)
