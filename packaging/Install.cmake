@@ -19,8 +19,8 @@ endforeach()
 install(FILES packaging/icons/${QUILLON_APP_ID}.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
-# QUILLON Studio: its own entry and icon (a density picture of Hopalong drawn
-# by quillon-render, coloured by direction).
+# QUILLON Studio: its own entry, icon (a density picture of Hopalong drawn
+# by quillon-render, coloured by direction) and metainfo.
 set(QUILLON_STUDIO_ID org.quillon.Studio)
 install(FILES packaging/${QUILLON_STUDIO_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 foreach(size IN LISTS QUILLON_ICON_SIZES)
@@ -29,10 +29,10 @@ foreach(size IN LISTS QUILLON_ICON_SIZES)
           RENAME ${QUILLON_STUDIO_ID}.png)
 endforeach()
 
-configure_file(packaging/${QUILLON_APP_ID}.metainfo.xml.in
-               ${CMAKE_CURRENT_BINARY_DIR}/${QUILLON_APP_ID}.metainfo.xml @ONLY)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${QUILLON_APP_ID}.metainfo.xml
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+foreach(app IN ITEMS ${QUILLON_APP_ID} ${QUILLON_STUDIO_ID})
+  configure_file(packaging/${app}.metainfo.xml.in ${CMAKE_CURRENT_BINARY_DIR}/${app}.metainfo.xml @ONLY)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${app}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+endforeach()
 
 # Manual pages carry the version; they are gzipped as Debian keeps them.
 find_program(GZIP_PROGRAM gzip REQUIRED)
@@ -59,7 +59,8 @@ point, so that you watch each figure grow: 43 figures of iterated maps,
 chaos games, Lorenz orbits, the bifurcation diagram, the logistic map,
 spirals and integer sequences, with random or typed-in parameters and a
 slide show. quillon-render draws any of its figures as a poster-sized PNG,
-a density picture or a video, without a window.")
+a density picture or a video, without a window. QUILLON Studio explores
+them live as density pictures and exports posters and videos.")
 set(CPACK_PACKAGE_HOMEPAGE_URL ${QUILLON_HOMEPAGE})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
@@ -68,5 +69,5 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt finds its window-system plugins at run time, which no library lookup sees.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "ffmpeg")  # quillon-render --video
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "ffmpeg")  # videos: quillon-render --video, the studio's Export Video
 include(CPack)

@@ -17,6 +17,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 #include "studio/RenderCommand.h"
@@ -34,6 +35,51 @@ const std::vector<SizePreset>& sizePresets()
         {"A2 at 300 dpi", 7016, 4961},
     };
     return presets;
+}
+
+QString exportPathOf(const StudioModel& model, const QString& extension)
+{
+    // The figure's name as a file's: "Lorenz Orbits (XZ)" is lorenz-orbits-xz.
+    const QString figure = QString::fromStdString(model.figure().name)
+                               .toLower()
+                               .replace(QRegularExpression("[^a-z0-9]+"), "-")
+                               .remove(QRegularExpression("^-|-$"));
+    return QSettings().value("export/folder", QDir::homePath()).toString() + "/" + figure + extension;
+}
+
+QPlainTextEdit* addCommandRows(QFormLayout* form)
+{
+    auto* command = new QPlainTextEdit;
+    command->setReadOnly(true);
+    command->setMinimumWidth(560);
+    command->setMaximumHeight(110);
+    command->setObjectName("command");
+    auto* copy = new QPushButton("Copy Command");
+    copy->setObjectName("copyCommand");
+    copy->setToolTip("Put the command on the clipboard");
+    QObject::connect(copy, &QPushButton::clicked, command,
+                     [command] { QApplication::clipboard()->setText(command->toPlainText()); });
+    form->addRow("The same from a terminal", command);
+    form->addRow("", copy);
+    return command;
+}
+
+QLayout* fileRow(QLineEdit* path, const QString& title, const QString& filter, const QStringList& extensions)
+{
+    auto* browse = new QPushButton("Choose…");
+    auto* row = new QHBoxLayout;
+    row->addWidget(path);
+    row->addWidget(browse);
+    QObject::connect(browse, &QPushButton::clicked, path, [path, title, filter, extensions] {
+        const QString chosen = QFileDialog::getSaveFileName(path->window(), title, path->text(), filter);
+        if (chosen.isEmpty())
+            return;
+        const bool known = std::any_of(extensions.begin(), extensions.end(), [&](const QString& e) {
+            return chosen.endsWith(e, Qt::CaseInsensitive);
+        });
+        path->setText(known ? chosen : chosen + extensions.value(0));
+    });
+    return row;
 }
 
 ExportDialog::ExportDialog(const StudioModel& model, QWidget* parent) : QDialog(parent), model_(model)
@@ -64,15 +110,6 @@ ExportDialog::ExportDialog(const StudioModel& model, QWidget* parent) : QDialog(
     depth_->addItem("8 bits a channel", 8);
     depth_->addItem("16 bits a channel", 16);
     path_ = new QLineEdit;
-    auto* browse = new QPushButton("Choose…");
-    auto* file = new QHBoxLayout;
-    file->addWidget(path_);
-    file->addWidget(browse);
-    command_ = new QPlainTextEdit;
-    command_->setReadOnly(true);
-    command_->setMinimumWidth(560);
-    command_->setMaximumHeight(110);
-    auto* copy = new QPushButton("Copy Command");
 
     // Named, so that tests and accessibility tools find them.
     preset_->setObjectName("preset");
@@ -82,15 +119,13 @@ ExportDialog::ExportDialog(const StudioModel& model, QWidget* parent) : QDialog(
     supersampling_->setObjectName("supersampling");
     depth_->setObjectName("depth");
     path_->setObjectName("path");
-    command_->setObjectName("command");
     form->addRow("Size", preset_);
     form->addRow("", size);
     form->addRow("Points", points_);
     form->addRow("Supersampling", supersampling_);
     form->addRow("Depth", depth_);
-    form->addRow("File", file);
-    form->addRow("The same from a terminal", command_);
-    form->addRow("", copy);
+    form->addRow("File", fileRow(path_, "Export Picture", "PNG (*.png)", {".png"}));
+    command_ = addCommandRows(form);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Ok)->setText("Export");
     auto* layout = new QVBoxLayout(this);
@@ -98,12 +133,7 @@ ExportDialog::ExportDialog(const StudioModel& model, QWidget* parent) : QDialog(
     layout->addWidget(buttons);
 
     QSettings stored;
-    // The figure's name as a file's: "Lorenz Orbits (XZ)" is lorenz-orbits-xz.
-    const QString figure = QString::fromStdString(model.figure().name)
-                               .toLower()
-                               .replace(QRegularExpression("[^a-z0-9]+"), "-")
-                               .remove(QRegularExpression("^-|-$"));
-    path_->setText(stored.value("export/folder", QDir::homePath()).toString() + "/" + figure + ".png");
+    path_->setText(exportPathOf(model, ".png"));
     preset_->setCurrentIndex(stored.value("export/preset", 0).toInt());
     width_->setValue(stored.value("export/width", 1920).toInt());
     height_->setValue(stored.value("export/height", 1080).toInt());
@@ -133,13 +163,6 @@ ExportDialog::ExportDialog(const StudioModel& model, QWidget* parent) : QDialog(
     connect(points_, &QDoubleSpinBox::valueChanged, this, &ExportDialog::update);
     connect(depth_, &QComboBox::currentIndexChanged, this, &ExportDialog::update);
     connect(path_, &QLineEdit::textChanged, this, &ExportDialog::update);
-    connect(browse, &QPushButton::clicked, this, [this] {
-        const QString chosen = QFileDialog::getSaveFileName(this, "Export Picture", path_->text(), "PNG (*.png)");
-        if (!chosen.isEmpty())
-            path_->setText(chosen.endsWith(".png", Qt::CaseInsensitive) ? chosen : chosen + ".png");
-    });
-    connect(copy, &QPushButton::clicked, this,
-            [this] { QApplication::clipboard()->setText(command_->toPlainText()); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
         QSettings stored;
@@ -170,9 +193,14 @@ QString ExportDialog::path() const
     return path_->text().trimmed();
 }
 
+std::vector<std::string> ExportDialog::arguments() const
+{
+    return renderArguments(settings(), path().toStdString());
+}
+
 void ExportDialog::update()
 {
-    command_->setPlainText(QString::fromStdString(commandLineText(renderArguments(settings(), path().toStdString()))));
+    command_->setPlainText(QString::fromStdString(commandLineText(arguments())));
 }
 
 }  // namespace quillon::studio

@@ -8,6 +8,8 @@
 #include "studio/StudioModel.h"
 
 class QComboBox;
+class QFormLayout;
+class QLayout;
 class QDoubleSpinBox;
 class QLineEdit;
 class QPlainTextEdit;
@@ -23,6 +25,16 @@ struct SizePreset {
 // Screens, and paper at 300 dots an inch, landscape.
 const std::vector<SizePreset>& sizePresets();
 
+// Where an export goes unless the user says otherwise: the folder of the
+// last export, the figure's name as a file's, the extension (".png").
+QString exportPathOf(const StudioModel& model, const QString& extension);
+// The rows every export dialog ends with: the command that makes the same
+// file, and a button that copies it. Returns the command's box.
+QPlainTextEdit* addCommandRows(QFormLayout* form);
+// The file row: the name, and a button that asks for one with the filter.
+QLayout* fileRow(QLineEdit* path, const QString& title, const QString& filter,
+                 const QStringList& extensions);
+
 class ExportDialog : public QDialog {
     Q_OBJECT
 public:
@@ -31,6 +43,8 @@ public:
     // The picture asked for, and where it goes.
     render::RenderSettings settings() const;
     QString path() const;
+    // The quillon-render arguments that make it, as the dialog shows them.
+    std::vector<std::string> arguments() const;
 
 private:
     void update();

@@ -4,36 +4,26 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDateTime>
-#include <QDir>
 #include <QDockWidget>
 #include <QDoubleSpinBox>
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QMimeData>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
 #include <QSlider>
 #include <QSpinBox>
-#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeWidget>
@@ -41,17 +31,16 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <random>
 
 #include "render/analysis/OrbitStats.h"
 #include "render/analysis/Search.h"
 #include "render/cli/Options.h"
 #include "render/engine/OrbitColouring.h"
-#include "render/image/PngFile.h"
 #include "render/look/Palette.h"
 #include "studies/BifurcationMap.h"
-#include "studio/ExportDialog.h"
+#include "studio/ExportRun.h"
+#include "studio/InterfaceThread.h"
 #include "studio/PreviewCanvas.h"
 
 namespace quillon::studio {
@@ -64,26 +53,6 @@ namespace {
 constexpr int kSliderSteps = 1000;
 // A place is put in the history once the view has stood still this long.
 constexpr int kSettleMs = 500;
-// The kept pictures' size.
-constexpr int kKeptWidth = 240, kKeptHeight = 180;
-constexpr uint64_t kKeptPoints = 3'000'000;
-
-int coreCount() { return static_cast<int>(std::max(1u, std::thread::hardware_concurrency())); }
-
-// Runs on the interface thread later, unless the window has gone.
-template <typename F>
-void later(QObject* window, const std::shared_ptr<bool>& alive, F f)
-{
-    std::weak_ptr<bool> token = alive;
-    QMetaObject::invokeMethod(
-        window,
-        [token, f = std::move(f)]() mutable {
-            if (token.lock())
-                f();
-        },
-        Qt::QueuedConnection);
-}
-
 QString millions(double points)
 {
     if (points >= 1e9)
@@ -93,11 +62,6 @@ QString millions(double points)
     if (points >= 1e3)
         return QString::number(points / 1e3, 'f', 0) + " k";
     return QString::number(points, 'f', 0) + " ";
-}
-
-QString keptFolder()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/kept";
 }
 
 }  // namespace
@@ -192,10 +156,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 
 MainWindow::~MainWindow()
 {
-    cancelExport_ = true;
     stopSearch_ = true;
-    if (exportThread_.joinable())
-        exportThread_.join();
+    delete export_;  // stops it and waits
 }
 
 QWidget* MainWindow::makeFigurePanel()
@@ -389,8 +351,10 @@ QWidget* MainWindow::makeLookPanel()
 void MainWindow::makeMenus()
 {
     QMenu* file = menuBar()->addMenu("&File");
+    file->setToolTipsVisible(true);
     QAction* open = file->addAction("&Open…", this, &MainWindow::openFile);
     open->setShortcut(QKeySequence::Open);
+    open->setToolTip("Show the figure of a picture or video QUILLON made, of a counts file, or of a caption file");
     QMenu* recent = file->addMenu("Open &Recent");
     connect(recent, &QMenu::aboutToShow, this, [this, recent] {
         recent->clear();
@@ -402,6 +366,11 @@ void MainWindow::makeMenus()
     });
     QAction* exportAction = file->addAction("&Export Picture…", this, &MainWindow::exportPicture);
     exportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    exportAction->setToolTip("Draw the figure as a PNG picture of any size, as quillon-render would");
+    QAction* exportVideoAction = file->addAction("Export &Video…", this, &MainWindow::exportVideo);
+    exportVideoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    exportVideoAction->setToolTip("Make a video of the figure growing, or flying to a view or sliding its "
+                                  "parameters, as quillon-render would (needs ffmpeg)");
     file->addSeparator();
     QAction* keep = file->addAction("&Keep", this, &MainWindow::keepPicture);
     keep->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
@@ -463,6 +432,7 @@ void MainWindow::rebuildParameterEditors()
         parameterForm_->removeRow(0);
     editors_.clear();
     const RenderFigure& figure = model_.figure();
+    editorsFigure_ = &figure;
     for (size_t k = 0; k < figure.parameters.size(); ++k) {
         const RenderParameter& p = figure.parameters[k];
         ParameterEditor editor;
@@ -536,8 +506,7 @@ void MainWindow::syncWidgets()
                 figures_->setCurrentItem(item);
                 figures_->scrollToItem(item);
             }
-    if (editors_.size() != s.choice.values.size() ||
-        parameterForm_->rowCount() != static_cast<int>(s.choice.figure->parameters.size()))
+    if (editorsFigure_ != s.choice.figure)
         rebuildParameterEditors();
     for (size_t k = 0; k < editors_.size(); ++k) {
         const double value = s.choice.values[k];
@@ -663,7 +632,7 @@ void MainWindow::showStatus()
     }
     const PreviewFrame& f = lastFrame_;
     QString text = millions(static_cast<double>(f.points)) + "points";
-    if (f.seconds > 0)
+    if (f.seconds > 0 && f.points > f.from)
         text += " · " + millions(static_cast<double>(f.points - f.from) / f.seconds) + "points/s";
     if (f.litPixels > 0)
         text += " · " + QString::number(static_cast<double>(f.points) / f.litPixels, 'f', 1) + " hits per lit pixel";
@@ -766,244 +735,6 @@ void MainWindow::goForward()
     forward_->setEnabled(history_.canGoForward());
 }
 
-bool MainWindow::openPath(const QString& path)
-{
-    std::string error;
-    if (const auto info = readPngInfo(path.toStdString(), error)) {
-        try {
-            apply(model_.setPicture(settingsFrom(info->text)));
-        } catch (const UsageError& e) {
-            showError("Open", QString("%1 was not written by QUILLON's programs, or its text is damaged: %2")
-                                  .arg(path, QString::fromStdString(e.what())));
-            return false;
-        }
-    } else if (path.endsWith(".png", Qt::CaseInsensitive)) {
-        showError("Open", QString::fromStdString(error));
-        return false;
-    } else {
-        std::ifstream in(path.toStdString(), std::ios::binary);
-        if (!in) {
-            showError("Open", "Cannot read " + path + ".");
-            return false;
-        }
-        // A caption file: one of its captions, the last kept by default.
-        QStringList captions;
-        for (std::string line; std::getline(in, line);) {
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            if (line.find_first_not_of(" \t") != std::string::npos)
-                captions.push_back(QString::fromStdString(line));
-        }
-        if (captions.isEmpty()) {
-            showError("Open", path + " holds no caption.");
-            return false;
-        }
-        QString chosen = captions.back();
-        if (captions.size() > 1 && isVisible()) {
-            bool ok = false;
-            chosen = QInputDialog::getItem(this, "Open", "Captions of " + QFileInfo(path).fileName() + ":", captions,
-                                           static_cast<int>(captions.size() - 1), false, &ok);
-            if (!ok)
-                return false;
-        }
-        if (!openCaption(chosen))
-            return false;
-    }
-    syncWidgets();
-    QSettings settings;
-    QStringList recent = settings.value("recentFiles").toStringList();
-    recent.removeAll(path);
-    recent.prepend(path);
-    settings.setValue("recentFiles", recent.mid(0, 10));
-    return true;
-}
-
-bool MainWindow::openCaption(const QString& caption)
-{
-    try {
-        const FigureChoice choice = parseCaption(caption.trimmed().toStdString());
-        RenderSettings picture = model_.settings();
-        picture.choice = choice;
-        picture.view.reset();
-        apply(model_.setPicture(picture));
-    } catch (const UsageError& e) {
-        showError("Caption", QString("\"%1\" is not a caption QUILLON wrote: %2")
-                                 .arg(caption.trimmed(), QString::fromStdString(e.what())));
-        return false;
-    }
-    syncWidgets();
-    return true;
-}
-
-void MainWindow::openFile()
-{
-    QSettings settings;
-    const QStringList recent = settings.value("recentFiles").toStringList();
-    const QString path = QFileDialog::getOpenFileName(
-        this, "Open a picture or caption file", recent.isEmpty() ? QDir::homePath() : QFileInfo(recent[0]).path(),
-        "Pictures and captions (*.png *.txt);;All files (*)");
-    if (!path.isEmpty())
-        openPath(path);
-}
-
-void MainWindow::pasteCaption()
-{
-    const QString text = QApplication::clipboard()->text();
-    if (text.trimmed().isEmpty()) {
-        showError("Paste Caption", "The clipboard holds no text. Copy a caption such as one from ss_save.txt.");
-        return;
-    }
-    openCaption(text.split('\n', Qt::SkipEmptyParts).value(0));
-}
-
-void MainWindow::dragEnterEvent(QDragEnterEvent* event)
-{
-    if (event->mimeData()->hasUrls() || event->mimeData()->hasText())
-        event->acceptProposedAction();
-}
-
-void MainWindow::dropEvent(QDropEvent* event)
-{
-    const QMimeData* data = event->mimeData();
-    if (data->hasUrls() && data->urls().value(0).isLocalFile())
-        openPath(data->urls().value(0).toLocalFile());
-    else if (data->hasText())
-        openCaption(data->text());
-    event->acceptProposedAction();
-}
-
-void MainWindow::copyPicture()
-{
-    if (canvas_->frame().isNull())
-        return;
-    QImage image = canvas_->frame();
-    image.setDevicePixelRatio(1);
-    QApplication::clipboard()->setImage(image);
-    statusBar()->showMessage("The picture is on the clipboard", 3000);
-}
-
-void MainWindow::keepPicture()
-{
-    const QString folder = keptFolder();
-    if (!QDir().mkpath(folder)) {
-        showError("Keep", "Cannot make the folder " + folder + " for kept pictures. Check that it can be written.");
-        return;
-    }
-    const QString path =
-        folder + "/kept-" + QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss-zzz") + ".png";
-    RenderSettings s = model_.pictureSettings(framingOfSize(kKeptWidth, kKeptHeight), kKeptPoints, 1);
-    s.threads = coreCount();
-    statusBar()->showMessage("Keeping the picture…");
-    keepThread_.post(
-        [this, s, path] {
-            QString error;
-            try {
-                renderToFile(readyForFile(s), path.toStdString());
-            } catch (const std::exception& e) {
-                error = QString::fromStdString(e.what());
-            }
-            later(this, alive_, [this, path, error] {
-                if (!error.isEmpty()) {
-                    showError("Keep", "The picture was not kept: " + error);
-                    return;
-                }
-                addKept(path);
-                statusBar()->showMessage("Kept " + QFileInfo(path).fileName(), 3000);
-            });
-        },
-        false);
-}
-
-void MainWindow::loadKept()
-{
-    const QDir folder(keptFolder());
-    for (const QFileInfo& file : folder.entryInfoList({"*.png"}, QDir::Files, QDir::Name))
-        addKept(file.absoluteFilePath());
-}
-
-void MainWindow::addKept(const QString& path)
-{
-    auto* item = new QListWidgetItem(QIcon(path), QString());
-    item->setData(Qt::UserRole, path);
-    std::string error;
-    if (const auto info = readPngInfo(path.toStdString(), error))
-        for (const auto& [key, value] : info->text)
-            if (key == "Title" || key == "Description") {
-                item->setToolTip(QString::fromStdString(value));
-                break;
-            }
-    kept_->addItem(item);
-    kept_->scrollToItem(item);
-}
-
-void MainWindow::openKept(QListWidgetItem* item)
-{
-    openPath(item->data(Qt::UserRole).toString());
-}
-
-void MainWindow::exportPicture()
-{
-    if (exporting()) {
-        showError("Export Picture", "A picture is being exported; wait for it, or cancel it first.");
-        return;
-    }
-    ExportDialog dialog(model_, this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    RenderSettings s = dialog.settings();
-    s.threads = coreCount();
-    const std::string path = dialog.path().toStdString();
-    try {
-        checkSettings(s);
-        checkOutputFile(path);
-    } catch (const UsageError& e) {
-        showError("Export Picture", QString::fromStdString(e.what()));
-        return;
-    }
-    cancelExport_ = false;
-    exportDone_ = 0;
-    auto* progress = new QProgressDialog("Exporting " + dialog.path() + "…", "Cancel", 0, 1000, this);
-    progress->setWindowModality(Qt::WindowModal);
-    progress->setMinimumDuration(0);
-    progress->setAttribute(Qt::WA_DeleteOnClose);
-    exportProgress_ = progress;
-    const uint64_t total = std::max<uint64_t>(1, s.points);
-    auto* tick = new QTimer(progress);
-    connect(tick, &QTimer::timeout, progress, [this, progress, total] {
-        progress->setValue(static_cast<int>(1000.0 * std::min<uint64_t>(exportDone_, total) / total));
-    });
-    tick->start(100);
-    connect(progress, &QProgressDialog::canceled, this, [this] { cancelExport_ = true; });
-    struct Cancelled {};
-    exportThread_ = std::thread([this, s, path] {
-        QString error;
-        bool cancelled = false;
-        try {
-            renderToFile(readyForFile(s), path, [this](uint64_t done) {
-                exportDone_ = done;
-                if (cancelExport_)
-                    throw Cancelled{};
-            });
-        } catch (const Cancelled&) {
-            cancelled = true;
-        } catch (const std::exception& e) {
-            error = QString::fromStdString(e.what());
-        }
-        later(this, alive_, [this, error, cancelled, path] {
-            if (exportThread_.joinable())
-                exportThread_.join();
-            if (exportProgress_)
-                exportProgress_->close();
-            if (cancelled)
-                statusBar()->showMessage("Export cancelled; no file was written", 4000);
-            else if (!error.isEmpty())
-                showError("Export Picture", "The picture was not written: " + error);
-            else
-                statusBar()->showMessage("Exported " + QString::fromStdString(path), 5000);
-        });
-    });
-}
-
 void MainWindow::lookForInteresting()
 {
     if (searching_) {
@@ -1061,7 +792,11 @@ void MainWindow::lookForInteresting()
 
 void MainWindow::showError(const QString& title, const QString& message)
 {
-    QMessageBox::warning(this, title, message);
+    // The renderer's messages begin in lower case, to follow "quillon-render: ".
+    QString sentence = message;
+    if (!sentence.isEmpty())
+        sentence[0] = sentence[0].toUpper();
+    QMessageBox::warning(this, title, sentence);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
@@ -1078,13 +813,15 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (exporting()) {
-        const auto answer = QMessageBox::question(this, "Quit", "A picture is being exported. Stop it and quit?");
+        const auto answer = QMessageBox::question(
+            this, "Quit", QString("%1 is being exported. Stop the export (no file is written) and quit?")
+                              .arg(QFileInfo(export_->path()).fileName()));
         if (answer != QMessageBox::Yes) {
             event->ignore();
             return;
         }
-        cancelExport_ = true;
-        exportThread_.join();
+        delete export_;  // stops it and waits
+        export_ = nullptr;
     }
     stopSearch_ = true;
     writeSettings();

@@ -27,7 +27,6 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
-class QProgressDialog;
 class QPushButton;
 class QScrollArea;
 class QSlider;
@@ -37,6 +36,7 @@ class QTreeWidget;
 
 namespace quillon::studio {
 
+class ExportRun;
 class PreviewCanvas;
 
 class MainWindow : public QMainWindow {
@@ -46,10 +46,13 @@ public:
     ~MainWindow() override;
 
     const StudioModel& model() const { return model_; }
-    // Opens a picture the programs wrote, a caption file or a caption; false
+    // Opens a picture or video the programs wrote, a counts file, a caption
+    // file or a caption; false
     // (and a message box) when it cannot be read.
     bool openPath(const QString& path);
     bool openCaption(const QString& caption);
+    // Shows the counts of a counts file without counting them again.
+    void showStoredCounts(const std::shared_ptr<const render::StoredCounts>& stored);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -89,13 +92,16 @@ private:
     void openFile();
     void pasteCaption();
     void exportPicture();
+    void exportVideo();
+    // Runs quillon-render's plan of the arguments, as the dialog titled `what` showed them.
+    void startExport(const QString& what, const std::vector<std::string>& arguments);
     void copyPicture();
     void keepPicture();
     void loadKept();
     void addKept(const QString& path);
     void openKept(QListWidgetItem* item);
     void lookForInteresting();
-    bool exporting() const { return exportThread_.joinable(); }
+    bool exporting() const { return export_ != nullptr; }
     void showError(const QString& title, const QString& message);
 
     void readSettings();
@@ -119,6 +125,7 @@ private:
         double low = 0, high = 1;
     };
     std::vector<ParameterEditor> editors_;
+    const render::RenderFigure* editorsFigure_ = nullptr;  // whose parameters the editors edit
     QSpinBox* seed_ = nullptr;
     QPushButton* random_ = nullptr;
     QPushButton* interesting_ = nullptr;
@@ -146,10 +153,7 @@ private:
     std::atomic<bool> stopSearch_{false};
     bool searching_ = false;
     uint64_t statsAsked_ = 0;
-    std::thread exportThread_;
-    std::atomic<bool> cancelExport_{false};
-    std::atomic<uint64_t> exportDone_{0};
-    QPointer<QProgressDialog> exportProgress_;
+    ExportRun* export_ = nullptr;  // the export under way
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     // Last, so that they end first: their jobs use the members above.
     JobThread statsThread_;

@@ -17,10 +17,6 @@ namespace {
 // Thrown from a classic drawing's progress when a newer request is waiting.
 struct Cancelled {};
 
-// A classic preview draws no more than this: the window's drawing stops only
-// when it tells its progress, not within milliseconds as the counting does.
-constexpr uint64_t kClassicPreviewPoints = 2'000'000;
-
 // The points of one step of a count.
 constexpr uint64_t kStepPoints = uint64_t{1} << 28;
 
@@ -67,6 +63,20 @@ uint64_t PreviewWorker::recount(const RenderSettings& settings, uint64_t budget,
         look_ = settings;
         retonePending_ = false;
         keepGoing_ = keepGoing;
+        cancel_ = true;
+    }
+    wake_.notify_all();
+    return generation_;
+}
+
+uint64_t PreviewWorker::adoptCounts(std::shared_ptr<const StoredCounts> stored, const RenderSettings& settings)
+{
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        pending_ = Job{settings, ++generation_, settings.points, false, std::move(stored)};
+        budget_ = settings.points;
+        look_ = settings;
+        retonePending_ = false;
         cancel_ = true;
     }
     wake_.notify_all();
@@ -135,7 +145,9 @@ void PreviewWorker::loop()
             retoneStop_ = false;
         }
         try {
-            if (job && job->resume)
+            if (job && job->stored)
+                adopt(*job);
+            else if (job && job->resume)
                 resume(*job);
             else if (job && job->settings.style == Style::Classic)
                 drawClassic(*job);
@@ -144,8 +156,8 @@ void PreviewWorker::loop()
             else if (retone && counter_) {
                 const RenderSettings look = lookNow();
                 PreviewFrame frame{.generation = countedGeneration_, .points = counter_->points()};
-                frame.image = pictureOf(counter_->grids(), counted_.framing.width, counted_.framing.height, look,
-                                        &frame.litPixels);
+                frame.image = pictureOf(counter_->grids(), counted_.framing.width, counted_.framing.height,
+                                        countedLook(look), &frame.litPixels);
                 frame.done = true;
                 post(std::move(frame));
             } else if (retone) {
@@ -175,6 +187,26 @@ void PreviewWorker::count(Job job)
     countToBudget(start);
 }
 
+void PreviewWorker::adopt(const Job& job)
+{
+    const auto start = std::chrono::steady_clock::now();
+    counter_.reset();
+    counted_ = job.settings;
+    countedGeneration_ = job.generation;
+    counter_ = std::make_unique<DensityCounter>(countRequest(counted_));
+    counter_->adopt(gridsOf(job.stored->data, counted_.colour), counted_.points);
+    runFrom_ = counter_->points();  // none counted here
+    showCounts(counter_->grids(), counter_->points(), true, start);
+}
+
+RenderSettings PreviewWorker::countedLook(RenderSettings look) const
+{
+    // The counts' own grid and colour range, whatever the look asked for.
+    look.supersampling = counted_.supersampling;
+    look.colourRange = counted_.colourRange;
+    return look;
+}
+
 void PreviewWorker::resume(const Job& job)
 {
     if (!counter_ || job.generation != countedGeneration_ || counted_.style != Style::Density)
@@ -187,9 +219,8 @@ void PreviewWorker::showCounts(const CountGrids& grids, uint64_t points, bool do
                                std::chrono::steady_clock::time_point start)
 {
     PreviewFrame frame{.generation = countedGeneration_, .points = points, .from = runFrom_, .done = done};
-    RenderSettings look = lookNow();
-    look.colourRange = counted_.colourRange;
-    frame.image = pictureOf(grids, counted_.framing.width, counted_.framing.height, look, &frame.litPixels);
+    frame.image =
+        pictureOf(grids, counted_.framing.width, counted_.framing.height, countedLook(lookNow()), &frame.litPixels);
     frame.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     post(std::move(frame));
 }
@@ -243,24 +274,40 @@ void PreviewWorker::countToBudget(std::chrono::steady_clock::time_point start)
     }
 }
 
-void PreviewWorker::drawClassic(const Job& job)
+std::optional<PreviewFrame> PreviewWorker::drawClassicPreview(const RenderSettings& settings,
+                                                              const std::atomic<bool>& stop,
+                                                              const std::function<void(uint64_t)>& drawn)
 {
     const auto start = std::chrono::steady_clock::now();
-    RenderSettings s = job.settings;
+    RenderSettings s = settings;
     s.points = std::min(s.points, kClassicPreviewPoints);
     s.passes.reset();
+    try {
+        const RenderResult result = renderClassic(
+            s,
+            [&](uint64_t points) {
+                if (drawn)
+                    drawn(points);
+                if (stop.load())
+                    throw Cancelled{};
+            },
+            kClassicCheckPoints);
+        PreviewFrame frame{
+            .image = imageOf(result.image), .points = result.points, .litPixels = result.litPixels, .done = true};
+        frame.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        return frame;
+    } catch (const Cancelled&) {
+        return std::nullopt;
+    }
+}
+
+void PreviewWorker::drawClassic(const Job& job)
+{
     counter_.reset();
-    const RenderResult result = quillon::render::render(s, [this](uint64_t) {
-        if (cancel_.load())
-            throw Cancelled{};
-    });
-    PreviewFrame frame{.image = imageOf(result.image),
-                       .generation = job.generation,
-                       .points = result.points,
-                       .litPixels = result.litPixels,
-                       .done = true};
-    frame.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    post(std::move(frame));
+    if (std::optional<PreviewFrame> frame = drawClassicPreview(job.settings, cancel_)) {
+        frame->generation = job.generation;
+        post(std::move(*frame));
+    }
 }
 
 void PreviewWorker::post(PreviewFrame frame)

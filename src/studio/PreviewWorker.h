@@ -13,11 +13,13 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
 
+#include "render/engine/CountsRender.h"
 #include "render/engine/Render.h"
 
 namespace quillon::studio {
@@ -49,10 +51,26 @@ public:
     // Counts the request shown on to a new budget (or on and on), from where
     // its count stands.
     void countOn(uint64_t budget, bool keepGoing);
+    // Shows counts kept in a file, at their own framing and without counting,
+    // as the count of a request of their settings: a new look colours them
+    // again, a larger budget counts on from them. The generation is returned.
+    uint64_t adoptCounts(std::shared_ptr<const render::StoredCounts> stored, const render::RenderSettings& settings);
     // Colours the counts again with the settings' look.
     void retone(const render::RenderSettings& settings);
     void setKeepGoing(bool keepGoing);
     uint64_t generation() const { return generation_; }
+
+    // A classic preview draws no more points than this.
+    static constexpr uint64_t kClassicPreviewPoints = 2'000'000;
+    // A classic preview looks for a newer request every so many points: some
+    // milliseconds of drawing.
+    static constexpr uint32_t kClassicCheckPoints = 4096;
+    // The classic preview of the settings (its points at most
+    // kClassicPreviewPoints), or nothing when it saw `stop` set; `drawn` is
+    // told the points drawn whenever it looks.
+    static std::optional<PreviewFrame> drawClassicPreview(const render::RenderSettings& settings,
+                                                          const std::atomic<bool>& stop,
+                                                          const std::function<void(uint64_t)>& drawn = {});
 
     // The picture of counts, in the look of the settings, as a QImage.
     static QImage pictureOf(const render::CountGrids& grids, int width, int height,
@@ -69,11 +87,13 @@ private:
         uint64_t generation = 0;
         uint64_t budget = 0;
         bool resume = false;  // the count of the generation goes on
+        std::shared_ptr<const render::StoredCounts> stored;  // counts to show, not count
     };
 
     void loop();
     void count(Job job);
     void resume(const Job& job);
+    void adopt(const Job& job);
     void countToBudget(std::chrono::steady_clock::time_point start);
     void showCounts(const render::CountGrids& grids, uint64_t points, bool done,
                     std::chrono::steady_clock::time_point start);
@@ -81,6 +101,7 @@ private:
     void post(PreviewFrame frame);
     void postFailure(const QString& message, uint64_t generation);
     render::RenderSettings lookNow();
+    render::RenderSettings countedLook(render::RenderSettings look) const;
 
     std::mutex mutex_;
     std::condition_variable wake_;

@@ -2,6 +2,8 @@
 
 #include "app/PictureText.h"
 
+#include <CLI/CLI.hpp>
+
 namespace quillon::studio {
 
 using namespace render;
@@ -19,9 +21,8 @@ std::string quoted(const std::string& word)
     return out + "'";
 }
 
-}  // namespace
-
-std::vector<std::string> renderArguments(const RenderSettings& s, const std::string& output)
+// The arguments of the settings alone, without the file.
+std::vector<std::string> settingsArguments(const RenderSettings& s)
 {
     const FigureChoice& choice = s.choice;
     std::vector<std::string> args{"--figure", choice.figure->name};
@@ -31,7 +32,9 @@ std::vector<std::string> renderArguments(const RenderSettings& s, const std::str
         args.insert(args.end(), {"--seed", std::to_string(s.seed)});
     const Framing& f = s.framing;
     args.insert(args.end(), {"--frame", sizeText(f.frameWidth, f.frameHeight), "--size", sizeText(f.width, f.height)});
-    if (s.view)
+    if (s.fit)
+        args.push_back("--fit");
+    else if (s.view)
         args.insert(args.end(), {"--center", roundTripText(s.view->centerX) + "," + roundTripText(s.view->centerY),
                                  "--zoom", roundTripText(s.view->zoom)});
     const bool density = s.style == Style::Density;
@@ -60,8 +63,54 @@ std::vector<std::string> renderArguments(const RenderSettings& s, const std::str
     }
     if (s.background != "#000000")
         args.insert(args.end(), {"--background", s.background});
+    return args;
+}
+
+}  // namespace
+
+std::vector<std::string> renderArguments(const RenderSettings& s, const std::string& output)
+{
+    std::vector<std::string> args = settingsArguments(s);
     args.insert(args.end(), {"-o", output});
     return args;
+}
+
+std::vector<std::string> videoArguments(const RenderSettings& s, const VideoSettings& v, const std::string& output)
+{
+    std::vector<std::string> args = settingsArguments(s);
+    const VideoSettings defaults;
+    if (v.seconds != defaults.seconds)
+        args.insert(args.end(), {"--seconds", roundTripText(v.seconds)});
+    if (v.fps != defaults.fps)
+        args.insert(args.end(), {"--fps", roundTripText(v.fps)});
+    if (v.title)
+        args.push_back("--title");
+    const Motion& m = v.motion;
+    if (m.zoomTo)
+        args.insert(args.end(), {"--zoom-to", zoomToText(*m.zoomTo)});
+    for (const Morph& morph : m.morphs)
+        args.insert(args.end(), {"--morph", morphText(morph)});
+    if (m.ease)
+        args.push_back("--ease");
+    // Frames fitted one by one are asked for by --fit with a morph.
+    if (m.fitFrames && !s.fit)
+        args.push_back("--fit");
+    args.insert(args.end(), {"--video", output});
+    return args;
+}
+
+Plan planOfArguments(const std::vector<std::string>& arguments)
+{
+    Arguments a;
+    auto app = commandLine(a);
+    // CLI11 takes the words last first.
+    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+    try {
+        app->parse(reversed);
+    } catch (const CLI::ParseError& e) {
+        throw UsageError(e.what());
+    }
+    return planFor(a);
 }
 
 std::string commandLineText(const std::vector<std::string>& arguments)

@@ -15,10 +15,13 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(QIcon(":/icons/org.quillon.Studio-256.png"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription("Explores QUILLON's figures live as density pictures, and exports posters.");
+    parser.setApplicationDescription(
+        "Explores QUILLON's figures live as density pictures, and exports posters and videos.");
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument("file", "a picture QUILLON's programs wrote, or a caption file, to open",
+    parser.addPositionalArgument("file",
+                                 "a picture, video or counts file QUILLON's programs wrote, or a caption file, "
+                                 "to open",
                                  "[FILE]");
     parser.process(app);
 

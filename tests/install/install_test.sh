@@ -23,7 +23,7 @@ studio=org.quillon.Studio
 expected=(
     bin/quillon bin/quillon-render bin/quillon-studio
     share/applications/$id.desktop share/applications/$studio.desktop
-    share/metainfo/$id.metainfo.xml
+    share/metainfo/$id.metainfo.xml share/metainfo/$studio.metainfo.xml
     share/icons/hicolor/scalable/apps/$id.svg
     share/man/man1/quillon.1.gz share/man/man1/quillon-render.1.gz share/man/man1/quillon-studio.1.gz
 )
@@ -46,10 +46,14 @@ for app in $id $studio; do
     desktop-file-validate "$tree/share/applications/$app.desktop" | grep -v '^.*: hint:' | grep . &&
         fail "desktop-file-validate found faults in $app.desktop"
 done
-appstreamcli validate --no-net "$tree/share/metainfo/$id.metainfo.xml" > "$root/as.txt" 2>&1 ||
-    { cat "$root/as.txt" >&2; fail "appstreamcli validate failed"; }
-grep -q "<release version=\"$version\"" "$tree/share/metainfo/$id.metainfo.xml" ||
-    fail "the metainfo does not carry version $version"
+for app in $id $studio; do
+    appstreamcli validate --no-net "$tree/share/metainfo/$app.metainfo.xml" > "$root/as.txt" 2>&1 ||
+        { cat "$root/as.txt" >&2; fail "appstreamcli validate failed on $app.metainfo.xml"; }
+    grep -q "<release version=\"$version\"" "$tree/share/metainfo/$app.metainfo.xml" ||
+        fail "the metainfo of $app does not carry version $version"
+    grep -q "<launchable type=\"desktop-id\">$app.desktop</launchable>" "$tree/share/metainfo/$app.metainfo.xml" ||
+        fail "the metainfo of $app does not launch $app.desktop"
+done
 # The manual tells every option the command knows.
 manual=$(zcat "$tree/share/man/man1/quillon-render.1.gz")
 for option in $("$tree/bin/quillon-render" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u); do

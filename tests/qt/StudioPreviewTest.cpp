@@ -6,22 +6,31 @@
 
 #include <QApplication>
 #include <QSettings>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTest>
 
+#include <atomic>
+#include <functional>
 #include <vector>
 
+#include "render/engine/CountsRender.h"
 #include "render/engine/Render.h"
+#include "render/image/PngFile.h"
 #include "studio/ExportDialog.h"
 #include "studio/MainWindow.h"
 #include "studio/PreviewCanvas.h"
 #include "studio/PreviewWorker.h"
 #include "studio/RenderCommand.h"
 #include "studio/StudioModel.h"
+#include "studio/VideoExportDialog.h"
 #include "support/InTempDirectory.h"
 
 namespace quillon::studio {
@@ -81,6 +90,68 @@ TEST(StudioPreview, ANewRequestReplacesTheCountUnderWay)
         EXPECT_EQ(f.generation, second);
     EXPECT_EQ(frames.all.back().points, 300'000u);
     EXPECT_EQ(frames.all.back().image.size(), QSize(100, 80));
+}
+
+// A classic preview told to stop (a newer request came) stops within the
+// first hundredth of its points; one left alone draws what quillon-render draws.
+TEST(StudioPreview, AClassicPreviewStopsSoonAfterANewerRequest)
+{
+    for (const char* name : {"Henon", "Lorenz Orbits (XZ)", "Hopalong"}) {
+        SCOPED_TRACE(name);
+        StudioModel model;
+        model.setFigure(findFigure(name));
+        model.setStyle(Style::Classic);
+        const RenderSettings s = preview(model, 160, 120, 1'048'576);
+        std::atomic<bool> stop{true};
+        uint64_t last = 0;
+        EXPECT_FALSE(PreviewWorker::drawClassicPreview(s, stop, [&](uint64_t points) { last = points; }));
+        EXPECT_LT(last, s.points / 100);
+        // Told at its first look.
+        stop = false;
+        uint64_t first = 0;
+        EXPECT_FALSE(PreviewWorker::drawClassicPreview(s, stop, [&](uint64_t points) {
+            first = first ? first : points;
+            last = points;
+            stop = true;
+        }));
+        EXPECT_EQ(last, first);
+        stop = false;
+        const std::optional<PreviewFrame> frame = PreviewWorker::drawClassicPreview(s, stop);
+        ASSERT_TRUE(frame);
+        EXPECT_EQ(frame->points, s.points);
+        EXPECT_EQ(frame->image, PreviewWorker::imageOf(render::render(s).image));
+    }
+}
+
+// A counts file is shown as quillon-render coloured it, at once and without
+// counting; a new look (asked at the window's size, without supersampling)
+// colours the file's counts again.
+TEST(StudioPreview, ACountsFileIsShownWithoutCountingAgain)
+{
+    testing::InTempDirectory here;
+    StudioModel model;
+    model.setFigure(findFigure("Hopalong"));
+    model.setColour(OrbitColour::Angle);
+    RenderSettings s = model.pictureSettings(framingOfSize(96, 64), 200'000, 2);
+    s.threads = 2;
+    renderKeepingCounts(s, "kept.png", "kept.exr");
+    const auto stored = std::make_shared<const StoredCounts>(readStoredCounts("kept.exr"));
+    PreviewWorker worker;
+    Frames frames(worker);
+    const uint64_t generation = worker.adoptCounts(stored, stored->settings);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frames.done(); }, kWaitMs));
+    ASSERT_EQ(frames.all.size(), 1u);
+    EXPECT_EQ(frames.all[0].generation, generation);
+    EXPECT_EQ(frames.all[0].points, s.points);
+    EXPECT_EQ(frames.all[0].image, PreviewWorker::imageOf(readPng("kept.png")));
+
+    RenderSettings look = preview(model, 300, 200, 1'000'000);
+    look.palette = "viridis";
+    worker.retone(look);
+    frames.all.clear();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frames.done(); }, kWaitMs));
+    s.palette = "viridis";
+    EXPECT_EQ(frames.all.back().image, PreviewWorker::imageOf(render::render(readyForFile(s)).image));
 }
 
 TEST(StudioPreview, ANewLookColoursTheSameCountsAgain)
@@ -177,6 +248,96 @@ TEST(StudioExport, EverySizeIsFramedAsQuillonRenderFramesIt)
         EXPECT_EQ(s.framing.frameWidth, 1024);
         EXPECT_EQ(s.view, model.settings().view);
         EXPECT_EQ(command->toPlainText().toStdString(), commandLineText(renderArguments(s, "/tmp/poster.png")));
+    }
+}
+
+// The video dialog's fields as the user leaves them, and the video that
+// quillon-render plans from the command the dialog shows.
+struct VideoDialogCase {
+    const char* name;
+    std::function<void(QDialog&)> set;
+    std::function<void(const VideoSettings&, const RenderSettings&)> check;
+};
+
+template <typename T>
+T* field(QDialog& dialog, const char* name)
+{
+    T* found = dialog.findChild<T*>(name);
+    EXPECT_TRUE(found) << name;
+    return found;
+}
+
+TEST(StudioExport, TheVideoDialogShowsTheCommandOfTheVideoItMakes)
+{
+    testing::InTempDirectory here;
+    QSettings().clear();
+    const VideoDialogCase cases[] = {
+        {"a growing video, 64x48, 0.5 s at 12 frames a second",
+         [](QDialog& d) {
+             field<QComboBox>(d, "preset")->setCurrentIndex(field<QComboBox>(d, "preset")->count() - 1);
+             field<QSpinBox>(d, "width")->setValue(64);
+             field<QSpinBox>(d, "height")->setValue(48);
+             field<QDoubleSpinBox>(d, "seconds")->setValue(0.5);
+             field<QDoubleSpinBox>(d, "fps")->setValue(12);
+             field<QDoubleSpinBox>(d, "points")->setValue(0.05);
+             EXPECT_EQ(field<QLabel>(d, "frames")->text(), "6 frames");
+             EXPECT_FALSE(field<QCheckBox>(d, "ease")->isEnabled());
+         },
+         [](const VideoSettings& v, const RenderSettings& s) {
+             EXPECT_EQ(v.frames(), 6u);
+             EXPECT_FALSE(v.motion.moving());
+             EXPECT_EQ(s.framing.width, 64);
+             EXPECT_EQ(s.points, 50'000u);
+         }},
+        {"a flight, eased, with the caption",
+         [](QDialog& d) {
+             field<QGroupBox>(d, "flyTo")->setChecked(true);
+             field<QDoubleSpinBox>(d, "toX")->setValue(0.5);
+             field<QDoubleSpinBox>(d, "toY")->setValue(-0.25);
+             field<QDoubleSpinBox>(d, "toZoom")->setValue(16);
+             field<QCheckBox>(d, "ease")->setChecked(true);
+             field<QCheckBox>(d, "title")->setChecked(true);
+             EXPECT_FALSE(field<QCheckBox>(d, "fit")->isEnabled());
+         },
+         [](const VideoSettings& v, const RenderSettings&) {
+             EXPECT_EQ(v.motion.zoomTo, (View{0.5, -0.25, 16}));
+             EXPECT_TRUE(v.motion.ease);
+             EXPECT_TRUE(v.title);
+         }},
+        {"both parameters sliding, each frame fitted",
+         [](QDialog& d) {
+             field<QCheckBox>(d, "slide0")->setChecked(true);
+             field<QDoubleSpinBox>(d, "slideTo0")->setValue(1.3);
+             field<QCheckBox>(d, "slide1")->setChecked(true);
+             field<QDoubleSpinBox>(d, "slideFrom1")->setValue(0.2);
+             field<QCheckBox>(d, "fit")->setChecked(true);
+             EXPECT_FALSE(field<QGroupBox>(d, "flyTo")->isEnabled());
+         },
+         [](const VideoSettings& v, const RenderSettings& s) {
+             EXPECT_EQ(v.motion.morphs, (std::vector<Morph>{{"a", 1.4, 1.3}, {"b", 0.2, 0.3}}));
+             EXPECT_TRUE(v.motion.fitFrames);
+             // Fitted to the orbit, not the view shown.
+             ASSERT_TRUE(s.view);
+             EXPECT_NE(*s.view, (View{0.2, 0.1, 2}));
+         }},
+    };
+    for (const VideoDialogCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        StudioModel model;  // Henon, a = 1.4, b = 0.3
+        model.setView(View{0.2, 0.1, 2});
+        VideoExportDialog dialog(model);
+        field<QComboBox>(dialog, "preset")->setCurrentIndex(field<QComboBox>(dialog, "preset")->count() - 1);
+        field<QSpinBox>(dialog, "width")->setValue(64);
+        field<QSpinBox>(dialog, "height")->setValue(48);
+        field<QLineEdit>(dialog, "path")->setText("film.mp4");
+        c.set(dialog);
+        const std::string shown = field<QPlainTextEdit>(dialog, "command")->toPlainText().toStdString();
+        EXPECT_EQ(shown, commandLineText(dialog.arguments()));
+        const Plan plan = planOfArguments(dialog.arguments());
+        ASSERT_TRUE(plan.video);
+        EXPECT_EQ(plan.jobs.at(0).path, "film.mp4");
+        EXPECT_EQ(plan.video->motion, dialog.video().motion);
+        c.check(*plan.video, plan.jobs.at(0).settings);
     }
 }
 

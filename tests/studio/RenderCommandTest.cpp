@@ -141,5 +141,109 @@ TEST(RenderCommand, RunningTheCommandWritesTheExportByteForByte)
     }
 }
 
+// Videos: the command's plan is the export's, and quillon-render refuses
+// what it cannot make in its own words.
+struct VideoCase {
+    const char* name;
+    int width, height;
+    bool fit;
+    std::function<void(StudioModel&, VideoSettings&)> edit;
+    const char* refused = nullptr;  // a part of quillon-render's refusal
+};
+
+const VideoCase kVideoCases[] = {
+    {"a growing density video, its length and rate", 64, 48, false, [](StudioModel&, VideoSettings& v) {
+         v.seconds = 0.25;
+         v.fps = 12;
+     }},
+    {"a flight, eased, with the title", 64, 48, false,
+     [](StudioModel& m, VideoSettings& v) {
+         m.setView(View{0.1, 0.2, 1.5});
+         v.seconds = 0.2;
+         v.fps = 10;
+         v.title = true;
+         v.motion.zoomTo = View{0.6312345678901, 0.1875, 12.5};
+         v.motion.ease = true;
+     }},
+    {"two parameters sliding, each frame fitted", 64, 48, true,
+     [](StudioModel&, VideoSettings& v) {
+         v.seconds = 0.3;
+         v.fps = 10;
+         v.motion.morphs = {{"a", 1.3, 1.4}, {"b", 0.3, 0.25}};
+         v.motion.fitFrames = true;
+     }},
+    {"the classic style", 64, 48, false, [](StudioModel& m, VideoSettings& v) {
+         m.setStyle(Style::Classic);
+         v.seconds = 0.2;
+         v.fps = 10;
+     }},
+    {"odd sides", 63, 48, false, [](StudioModel&, VideoSettings&) {}, "even"},
+    {"a morph of a parameter the figure lacks", 64, 48, false,
+     [](StudioModel&, VideoSettings& v) { v.motion.morphs = {{"Prandtl", 1, 2}}; }, "Prandtl"},
+    {"a flight and a fit", 64, 48, true, [](StudioModel&, VideoSettings& v) { v.motion.zoomTo = View{0, 0, 4}; },
+     "--fit"},
+};
+
+TEST(RenderCommand, QuillonRenderPlansTheVideoExportAsAsked)
+{
+    for (const VideoCase& c : kVideoCases) {
+        SCOPED_TRACE(c.name);
+        StudioModel model;
+        VideoSettings video;
+        c.edit(model, video);
+        RenderSettings ours = model.pictureSettings(framingOfSize(c.width, c.height), 20'000, 1);
+        if (c.fit) {
+            ours.fit = true;
+            ours.view.reset();
+        }
+        const std::vector<std::string> arguments = videoArguments(ours, video, "out.mp4");
+        if (c.refused) {
+            try {
+                planOfArguments(arguments);
+                ADD_FAILURE() << "not refused: " << commandLineText(arguments);
+            } catch (const UsageError& e) {
+                EXPECT_NE(std::string(e.what()).find(c.refused), std::string::npos) << e.what();
+            }
+            continue;
+        }
+        const Plan plan = planOfArguments(arguments);
+        ASSERT_TRUE(plan.video.has_value());
+        ASSERT_EQ(plan.jobs.size(), 1u);
+        EXPECT_EQ(plan.jobs[0].path, "out.mp4");
+        EXPECT_EQ(plan.video->seconds, video.seconds);
+        EXPECT_EQ(plan.video->fps, video.fps);
+        EXPECT_EQ(plan.video->title, video.title);
+        EXPECT_EQ(plan.video->motion, video.motion);
+        ours = readyForFile(ours);
+        if (ours.fit)
+            resolveFit(ours);
+        EXPECT_EQ(videoMetadata(plan.jobs[0].settings, *plan.video, "caption"),
+                  videoMetadata(ours, video, "caption"));
+    }
+}
+
+TEST(RenderCommand, RunningTheVideoCommandWritesTheExportByteForByte)
+{
+    testing::InTempDirectory here;
+    StudioModel model;
+    model.setView(View{0.1, 0.2, 1.5});
+    VideoSettings video;
+    video.seconds = 0.2;
+    video.fps = 10;
+    video.motion.zoomTo = View{0.6, 0.18, 6};
+    const std::vector<std::string> arguments =
+        videoArguments(model.pictureSettings(framingOfSize(64, 48), 20'000, 1), video, "studio.mp4");
+    const Plan plan = planOfArguments(arguments);
+    makeVideo(plan.jobs.at(0).settings, *plan.video, plan.jobs.at(0).path);
+    std::string line = commandLineText(arguments);
+    line.replace(line.find("studio.mp4"), 10, "command.mp4");
+    const std::string program = QUILLON_RENDER_PROGRAM;
+    ASSERT_EQ(std::system((program + line.substr(std::string("quillon-render").size()) + " -q").c_str()), 0)
+        << line;
+    const std::string made = bytesOf("command.mp4");
+    ASSERT_FALSE(made.empty());
+    EXPECT_TRUE(made == bytesOf("studio.mp4")) << line;
+}
+
 }  // namespace
 }  // namespace quillon::studio

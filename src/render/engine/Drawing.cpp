@@ -105,6 +105,7 @@ ClassicPicture drawClassic(const ClassicRequest& request, const ProgressFn& prog
     }
 
     const MapFigure& row = request.choice.figure->map();
+    const uint64_t chunk = request.progressEvery ? request.progressEvery : kProgressChunk;
     FrameClock frames(request, request.points, picture);
     frames.reached(0);
     // The pump's state lives as long as the drawing that calls it.
@@ -113,7 +114,7 @@ ClassicPicture drawClassic(const ClassicRequest& request, const ProgressFn& prog
     // The hook comes at every progress report and every frame that is due.
     const auto strideFor = [&](uint64_t done) {
         return static_cast<uint32_t>(
-            std::min({request.points - done, uint64_t{kProgressChunk}, frames.next() - done}));
+            std::min({request.points - done, chunk, frames.next() - done}));
     };
     uint32_t stride = 1;
     if (request.passes) {
@@ -125,7 +126,7 @@ ClassicPicture drawClassic(const ClassicRequest& request, const ProgressFn& prog
             lastIter = form.iter;
             if (pass >= *request.passes && form.iter == row.passLength - 1)
                 form.stopFlag = -1;
-            if (progress && picture.points % kProgressChunk == 0)
+            if (progress && picture.points % chunk == 0)
                 progress(picture.points);
             frames.reached(picture.points);
         });

@@ -40,6 +40,9 @@ struct ClassicRequest {
     // picture, however the drawing ended.
     uint64_t frames = 0;
     std::function<void(const ClassicPicture&)> onFrame;
+    // The points between progress reports (0: 2^20); a drawing that is to
+    // stop soon after it is told to reports often.
+    uint32_t progressEvery = 0;
 };
 
 ClassicPicture drawClassic(const ClassicRequest& request, const ProgressFn& progress = {});

@@ -222,27 +222,34 @@ void resolveFit(RenderSettings& s)
 
 RenderResult render(const RenderSettings& s, const ProgressFn& progress)
 {
+    if (s.style == Style::Classic)
+        return renderClassic(s, progress);
     checkSettings(s);
-    RenderResult result;
-    const Rgb background = backgroundOf(s);
-    if (s.style == Style::Classic) {
-        const ClassicPicture picture = drawClassic(classicRequest(s), progress);
-        result.caption = picture.caption;
-        result.points = picture.points;
-        result.image = Image::blank(picture.width, picture.height, 8);
-        for (size_t k = 0; k < picture.pixels.size(); ++k) {
-            const Rgb p = picture.pixels[k];
-            result.litPixels += p != background;
-            result.image.samples[3 * k] = static_cast<uint16_t>(p >> 16 & 0xFF);
-            result.image.samples[3 * k + 1] = static_cast<uint16_t>(p >> 8 & 0xFF);
-            result.image.samples[3 * k + 2] = static_cast<uint16_t>(p & 0xFF);
-        }
-        return result;
-    }
     RenderSettings resolved = s;
     resolveColourRange(resolved);
     const DensityCounter counter = countPicture(resolved, progress);
     return densityPicture(s, counter.grids().view(), counter.caption(), s.points);
+}
+
+RenderResult renderClassic(const RenderSettings& s, const ProgressFn& progress, uint32_t progressEvery)
+{
+    checkSettings(s);
+    RenderResult result;
+    const Rgb background = backgroundOf(s);
+    ClassicRequest request = classicRequest(s);
+    request.progressEvery = progressEvery;
+    const ClassicPicture picture = drawClassic(request, progress);
+    result.caption = picture.caption;
+    result.points = picture.points;
+    result.image = Image::blank(picture.width, picture.height, 8);
+    for (size_t k = 0; k < picture.pixels.size(); ++k) {
+        const Rgb p = picture.pixels[k];
+        result.litPixels += p != background;
+        result.image.samples[3 * k] = static_cast<uint16_t>(p >> 16 & 0xFF);
+        result.image.samples[3 * k + 1] = static_cast<uint16_t>(p >> 8 & 0xFF);
+        result.image.samples[3 * k + 2] = static_cast<uint16_t>(p & 0xFF);
+    }
+    return result;
 }
 
 RenderResult densityPicture(const RenderSettings& s, const CountsView& counts, const std::string& caption,

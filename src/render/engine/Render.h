@@ -115,6 +115,10 @@ RenderResult densityPicture(const RenderSettings& settings, const CountsView& co
 
 // Draws the picture; progress is told the points done so far.
 RenderResult render(const RenderSettings& settings, const ProgressFn& progress = {});
+// Draws the classic picture of the settings; progress is told the points done
+// every progressEvery points (0: every 2^20).
+RenderResult renderClassic(const RenderSettings& settings, const ProgressFn& progress = {},
+                           uint32_t progressEvery = 0);
 // Draws the picture into a PNG file with its text, never leaving half a file;
 // progress is told the points done so far. A density picture too large to
 // hold is made in bands (bandPlan), its points then counted once a band.
