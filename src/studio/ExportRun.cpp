@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "render/cli/Progress.h"
+#include "render/engine/Bands.h"
 
 namespace quillon::studio {
 
@@ -24,7 +25,8 @@ ExportRun::ExportRun(Plan plan, const QString& what, QWidget* window)
       what_(what),
       job_(plan.jobs.at(0)),
       video_(plan.video),
-      total_(std::max<uint64_t>(1, plan.video ? plan.video->frames() : plan.jobs.at(0).settings.points))
+      total_(std::max<uint64_t>(1, plan.video ? plan.video->frames()
+                                                  : render::progressTotal(plan.jobs.at(0).settings, plan.jobs.at(0).path)))
 {
     auto* progress = new QProgressDialog("Exporting " + path() + "…", "Cancel", 0, 1000, window);
     progress->setWindowTitle(what);

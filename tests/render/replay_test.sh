@@ -94,7 +94,7 @@ zoom without a centre|den.png|center|quillon:zoom=2
 centre of one number|view.png|center|quillon:center=0.5
 centre beyond a Double|view.png|center|quillon:center=1e308,1e308 quillon:zoom=1e9
 empty frame|den.png|frame|quillon:frame=0x0
-huge size|den.png|size|quillon:size=99999x99999
+huge size|den.png|size|quillon:size=1000001x10
 size not a size|den.png|size|quillon:size=big
 depth|den.png|depth|quillon:depth=12
 supersampling|den.png|aa|quillon:aa=9

@@ -65,8 +65,9 @@ TEST(OpenedFile, FilesTheProgramsWroteGiveBackTheirFigureViewAndLook)
         EXPECT_EQ(opened.settings.palette, "viridis");
         EXPECT_EQ(opened.settings.background, "#102030");
         ASSERT_EQ(opened.video.has_value(), c.video);
-        if (c.video)
+        if (c.video) {
             EXPECT_EQ(opened.video->motion, video.motion);
+        }
     }
     const OpenedFile captions = readOpenedFile("captions.txt");
     EXPECT_EQ(captions.kind, FileKind::Captions);

@@ -782,9 +782,6 @@ Plan planOf(const Arguments& a)
     }
     if (plan.video && a.ease)
         plan.video->motion.ease = true;
-    // A new video's tone is steady; a replayed video keeps what its text says.
-    if (plan.video && !replayedVideo)
-        plan.video->motion.steadyTone = true;
     if (plan.video && a.fit) {
         if (!a.zoomTo.empty())
             throw UsageError("--zoom-to flies from one view to another; --fit frames the orbit itself: give one");

@@ -68,7 +68,7 @@ int run(const Arguments& a)
         const uint64_t total = video                               ? plan.video->frames()
                                : job.counts == CountsUse::Continue ? job.more
                                : job.counts == CountsUse::Retone   ? 0
-                               : bands                             ? settings.points * bands->sweeps()
+                               : job.counts == CountsUse::None     ? progressTotal(settings, job.path)
                                                                    : settings.points;
         const std::string inBands = bands ? ", " + std::to_string(bands->bands) + " bands" : "";
         Progress progress(video ? name + (classic ? " (classic video)" : " (density video)")

@@ -150,6 +150,12 @@ std::optional<BandPlan> bandPlan(const RenderSettings& s, const std::string& pat
     return plan;
 }
 
+uint64_t progressTotal(const RenderSettings& s, const std::string& path)
+{
+    const std::optional<BandPlan> plan = bandPlan(s, path);
+    return plan ? s.points * static_cast<uint64_t>(plan->sweeps()) : s.points;
+}
+
 RenderResult renderInBands(const RenderSettings& s, const std::string& path, const BandPlan& plan,
                            const ProgressFn& progress)
 {

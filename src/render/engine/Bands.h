@@ -43,6 +43,10 @@ uint64_t leastBandedBytes(const RenderSettings& settings);
 // UsageError when not even bands of one row fit.
 std::optional<BandPlan> bandPlan(const RenderSettings& settings, const std::string& path);
 
+// What renderToFile's progress counts up to for the picture: its points,
+// times the sweeps of its bands if it is made in bands.
+uint64_t progressTotal(const RenderSettings& settings, const std::string& path);
+
 // The density picture of the settings written to `path` band by band (never
 // whole in memory, neither its counts nor its pixels); progress is told the
 // points counted so far over all the plan's sweeps (see BandPlan::sweeps).

@@ -219,6 +219,7 @@ void addMotionText(TextChunks& text, const Motion& motion)
 Motion motionFrom(const TextChunks& text)
 {
     Motion motion;
+    motion.steadyTone = false;  // unless the text says so
     try {
         for (const auto& [name, value] : text) {
             if (name == key("zoom-to")) {
@@ -246,6 +247,8 @@ Motion motionFrom(const TextChunks& text)
     } catch (const SettingError& e) {
         throw UsageError("the video's quillon:" + e.setting + " " + e.problem);
     }
+    if (motion.moving())
+        motion.steadyTone = true;  // a moving video's tone always is
     return motion;
 }
 

@@ -26,9 +26,9 @@ struct Motion {
     bool ease = false;  // start and end gently
     bool fitFrames = false;  // each frame framed to its own orbit, smoothed (see fittedViews)
     // A growing density video's tone on a scale smoothed across its frames,
-    // as a moving video's always is. Every video made now; one made before,
+    // as a moving video's always is: every video made now. One made before,
     // whose text does not say so, replays with each frame on its own scale.
-    bool steadyTone = false;
+    bool steadyTone = true;
     bool moving() const { return zoomTo.has_value() || !morphs.empty(); }
     bool operator==(const Motion&) const = default;
 };
