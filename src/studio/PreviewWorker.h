@@ -41,6 +41,8 @@ public:
     // at once; more follow as snapshots.
     static constexpr uint64_t kFirstPoints = 30'000;
     static constexpr double kSnapshotSeconds = 0.1;
+    // How much lower than the interface the counting threads run (a nice value).
+    static constexpr int kCountingNiceness = 5;
 
     explicit PreviewWorker(QObject* parent = nullptr);
     ~PreviewWorker() override;

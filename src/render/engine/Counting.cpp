@@ -255,6 +255,14 @@ public:
     {
         const int threads = static_cast<int>(
             std::clamp<uint64_t>(segments_.size(), 1, std::max(1, counter_.request_.threads)));
+        // One thread counts straight into the counts, without a grid of its own
+        // to clear and add in (most of the time of a short count), where no
+        // pixel can pass what a uint32 holds and no point falls off a band.
+        uint64_t points = 0;
+        for (const Segment& s : segments_)
+            points += s.to - s.from;
+        direct_ = threads == 1 && counter_.band_.rows() == counter_.height_ &&
+                  counter_.points_ + points <= std::numeric_limits<uint32_t>::max();
         lastSnapshot_ = Clock::now();
         std::vector<std::thread> pool;
         for (int t = 1; t < threads; ++t)
@@ -309,7 +317,7 @@ private:
     // the thread's last.
     void flush(CountGrids& local, uint64_t& inLocal, bool last = false)
     {
-        if (inLocal == 0)
+        if (inLocal == 0 || direct_)
             return;
         {
             const std::lock_guard<std::mutex> lock(merging_);
@@ -407,15 +415,16 @@ private:
     void work(bool caller)
     {
         // With the spare cell that takes the points off the band.
-        CountGrids local(pixels_ + 1, counter_.request_.colour);
-        HitGrid grid{.counts = local.counts.data(),
+        CountGrids local = direct_ ? CountGrids() : CountGrids(pixels_ + 1, counter_.request_.colour);
+        CountGrids& into = direct_ ? counter_.total_ : local;
+        HitGrid grid{.counts = into.counts.data(),
                      .stride = static_cast<size_t>(counter_.width_),
                      .first = static_cast<size_t>(counter_.width_) * counter_.band_.top,
                      .pixels = pixels_,
                      .mapping = counter_.mapping_};
-        grid.values = local.values.empty() ? nullptr : local.values.data();
-        grid.cosSums = local.cosines.empty() ? nullptr : local.cosines.data();
-        grid.sinSums = local.sines.empty() ? nullptr : local.sines.data();
+        grid.values = into.values.empty() ? nullptr : into.values.data();
+        grid.cosSums = into.cosines.empty() ? nullptr : into.cosines.data();
+        grid.sinSums = into.sines.empty() ? nullptr : into.sines.data();
         setColour(grid, counter_.request_.colour, counter_.request_.range, orbitLength_,
                   counter_.row_ ? counter_.row_->mapCount : 0);
         uint64_t inLocal = 0;
@@ -502,6 +511,7 @@ private:
     Clock::time_point lastSnapshot_;
     std::optional<SweepColumns> columns_;
     uint64_t orbitLength_ = kGrowingOrbitLength;
+    bool direct_ = false;  // the one thread counts into the counter's own grids
 };
 
 bool DensityCounter::run(std::vector<Segment> segments, const CountControl& control)

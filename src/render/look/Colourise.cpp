@@ -1,6 +1,7 @@
 #include "render/look/Colourise.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 #include <stdexcept>
@@ -14,23 +15,56 @@ namespace quillon::render {
 namespace {
 
 // Linear light to sRGB samples, rounded to nearest: the light at which each
-// sample value gives way to the next, searched instead of a power per
-// channel of every pixel.
+// sample value gives way to the next, found instead of a power per channel of
+// every pixel. A table by the light's leading bits says where to start among
+// them; from there a step or two finds it (a search from the start was most
+// of a picture's colouring time). Made once for each depth.
 class Encoder {
 public:
-    explicit Encoder(int maxSample) : thresholds_(static_cast<size_t>(maxSample))
+    static const Encoder& forDepth(int depth)
     {
-        for (int k = 0; k < maxSample; ++k)
-            thresholds_[k] = srgbToLinear((k + 0.5) / maxSample);
+        if (depth == 16) {
+            static const Encoder sixteen(65535, 20);
+            return sixteen;
+        }
+        static const Encoder eight(255, 14);
+        return eight;
     }
+
+    // The number of thresholds at or below the light: 0 below the first,
+    // the largest sample from the last up (not-a-number too).
     uint16_t operator()(double linear) const
     {
-        return static_cast<uint16_t>(std::upper_bound(thresholds_.begin(), thresholds_.end(), linear) -
-                                     thresholds_.begin());
+        if (linear < thresholds_.front())
+            return 0;
+        if (!(linear < thresholds_.back()))
+            return static_cast<uint16_t>(thresholds_.size());
+        // Within [0, 1) here, so that the scaling by a power of two is exact
+        // and the start is never past the answer.
+        size_t k = start_[static_cast<size_t>(linear * buckets_)];
+        while (thresholds_[k] <= linear)
+            ++k;
+        return static_cast<uint16_t>(k);
     }
 
 private:
+    Encoder(int maxSample, int bits) : thresholds_(static_cast<size_t>(maxSample)), buckets_(std::ldexp(1.0, bits))
+    {
+        for (int k = 0; k < maxSample; ++k)
+            thresholds_[k] = srgbToLinear((k + 0.5) / maxSample);
+        start_.resize(size_t{1} << bits);
+        size_t k = 0;
+        for (size_t b = 0; b < start_.size(); ++b) {
+            const double from = static_cast<double>(b) / buckets_;
+            while (k < thresholds_.size() && thresholds_[k] <= from)
+                ++k;
+            start_[b] = static_cast<uint32_t>(k);
+        }
+    }
+
     std::vector<double> thresholds_;
+    double buckets_;
+    std::vector<uint32_t> start_;  // the thresholds at or below each bucket's start
 };
 
 }  // namespace
@@ -83,6 +117,9 @@ LinearRgb lit(const LinearRgb& c, double x, double alpha, const Tone& tone, cons
 
 namespace {
 
+// The most counts coloured one by one ahead of the pixels.
+constexpr uint64_t kMostTabled = uint64_t{1} << 20;
+
 void checkPicture(int width, int height, int aa, int depth)
 {
     if (width <= 0 || height <= 0 || aa < 1 || (depth != 8 && depth != 16))
@@ -115,12 +152,45 @@ Image colourise(const CountsView& view, int width, int height, int aa, const Loo
     };
     const LinearRgb backdrop{channel(16), channel(8), channel(0)};
     Image image = Image::blank(width, height, depth);
-    const Encoder encode(image.maxSample());
+    const Encoder& encode = Encoder::forDepth(depth);
     const double perBlock = 1.0 / (aa * aa);
+
+    // Without a colour of the orbit, a count's colour depends on the count
+    // alone: where the counts are few beside the pixels, each count is
+    // coloured once (and at one sample a pixel, encoded once).
+    const size_t samples = countsWide * static_cast<size_t>(height) * aa;
+    const uint64_t largest = tone.largest();
+    std::vector<LinearRgb> byCount;
+    std::vector<std::array<uint16_t, 3>> encodedByCount;
+    if (!view.coloured() && largest < kMostTabled && largest < samples / 4) {
+        byCount.resize(largest + 1);
+        byCount[0] = backdrop;
+        for (uint32_t count = 1; count <= largest; ++count)
+            byCount[count] = palette.at(tone.alpha(tone.scaled(static_cast<double>(tone(count)))));
+        if (aa == 1) {
+            encodedByCount.resize(largest + 1);
+            for (size_t count = 0; count <= largest; ++count) {
+                const LinearRgb& c = byCount[count];
+                encodedByCount[count] = {encode(static_cast<double>(c.r) * perBlock),
+                                         encode(static_cast<double>(c.g) * perBlock),
+                                         encode(static_cast<double>(c.b) * perBlock)};
+            }
+        }
+    }
 
     const auto colourRows = [&](int firstRow, int endRow) {
         for (int y = firstRow; y < endRow; ++y) {
             uint16_t* out = image.at(0, y);
+            if (!encodedByCount.empty()) {
+                const uint32_t* row = counts + static_cast<size_t>(y) * countsWide;
+                for (int x = 0; x < width; ++x) {
+                    const auto& rgb = encodedByCount[row[x]];
+                    *out++ = rgb[0];
+                    *out++ = rgb[1];
+                    *out++ = rgb[2];
+                }
+                continue;
+            }
             for (int x = 0; x < width; ++x) {
                 double r = 0, g = 0, b = 0;
                 for (int j = 0; j < aa; ++j) {
@@ -128,7 +198,9 @@ Image colourise(const CountsView& view, int width, int height, int aa, const Loo
                     const uint32_t* row = counts + first;
                     for (int i = 0; i < aa; ++i) {
                         LinearRgb colour = backdrop;
-                        if (row[i] != 0) {
+                        if (!byCount.empty()) {
+                            colour = byCount[row[i]];
+                        } else if (row[i] != 0) {
                             const double scaled = tone.scaled(static_cast<double>(tone(row[i])));
                             colour = view.coloured() ? lit(palette.at(meanOf(view, first + i)), scaled,
                                                            tone.alpha(scaled), tone, backdrop)
