@@ -32,7 +32,7 @@ for target in $targets; do
     log=build-fuzz/$target.log
     status=0
     # In a folder of its own: the command line's plans look at files around them.
-    (cd build-fuzz/work && "$root/build-fuzz/fuzz/fuzz_$target" \
+    (cd build-fuzz/work && nice -n 19 "$root/build-fuzz/fuzz/fuzz_$target" \
         -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2560 -malloc_limit_mb=2048 -max_len=4096 \
         -dict="$root/fuzz/dict/$target.dict" -artifact_prefix="$root/build-fuzz/findings/$target-" \
         -print_final_stats=1 "$root/build-fuzz/corpus/$target" \
