@@ -14,7 +14,9 @@
 
 #include "checks/FuzzCheck.h"
 #include "render/cli/Options.h"
+#include "render/engine/FigureChoice.h"
 #include "render/image/PngFile.h"
+#include "render/image/UsageError.h"
 
 namespace {
 
@@ -202,6 +204,29 @@ TEST(FuzzFindings, PicturesLargerThanTheirFileAreRefusedUnread)
         }
     }
     EXPECT_EQ(quillon::render::readPng(claimingPng(1, 1)).samples.size(), 3u);
+}
+
+TEST(FuzzFindings, CaptionRefusalsQuoteTheCaptionOnOneLine)
+{
+    const struct {
+        std::string caption;
+        const char* refusal;
+    } cases[] = {
+        {"LORENZ  ORBITS (XZ)    Prandtl= 8  Raymeter%= 2.451673191\n8581", "2.451673191?8581\" in the caption is not a number"},
+        {"\x01\x02 no figure\r\nat all", "the caption \"?? no figure??at all\" names no figure"},
+        {"Henon " + std::string(200, 'x'), "xxx...\" lacks"},
+    };
+    for (const auto& c : cases) {
+        try {
+            quillon::render::parseCaption(c.caption);
+            ADD_FAILURE() << c.caption << ": accepted";
+        } catch (const quillon::render::UsageError& e) {
+            const std::string message = e.what();
+            EXPECT_NE(message.find(c.refusal), std::string::npos) << message;
+            EXPECT_EQ(message.find_first_of("\r\n"), std::string::npos) << message;
+            EXPECT_LT(message.size(), 160u) << message;
+        }
+    }
 }
 
 }  // namespace
