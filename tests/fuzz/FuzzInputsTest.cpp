@@ -17,6 +17,7 @@
 #include "render/engine/FigureChoice.h"
 #include "render/image/PngFile.h"
 #include "render/image/UsageError.h"
+#include "render/look/CountsFile.h"
 
 namespace {
 
@@ -225,6 +226,85 @@ TEST(FuzzFindings, CaptionRefusalsQuoteTheCaptionOnOneLine)
             EXPECT_NE(message.find(c.refusal), std::string::npos) << message;
             EXPECT_EQ(message.find_first_of("\r\n"), std::string::npos) << message;
             EXPECT_LT(message.size(), 160u) << message;
+        }
+    }
+}
+
+// A counts file of 8x6 whose header then claims another grid, or another compression.
+std::string claimingCounts(int32_t width, int32_t height, uint8_t compression = 3)
+{
+    namespace render = quillon::render;
+    const fs::path path = fs::temp_directory_path() / "quillon-fuzz-claim.exr";
+    render::CountsFileData data{.width = 8, .height = 6, .counts = std::vector<uint32_t>(48, 7)};
+    render::writeCountsFile(path.string(), data);
+    std::string bytes = bytesOf(path);
+    for (const std::string name : {std::string("dataWindow\0box2i\0", 17), std::string("displayWindow\0box2i\0", 20)}) {
+        const size_t at = bytes.find(name) + name.size() + 4;  // the box follows its size
+        const int32_t box[4] = {0, 0, width - 1, height - 1};
+        for (int k = 0; k < 16; ++k)
+            bytes[at + k] = static_cast<char>(box[k / 4] >> (8 * (k % 4)));
+    }
+    const std::string kind("compression\0compression\0", 24);
+    bytes[bytes.find(kind) + kind.size() + 4] = static_cast<char>(compression);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    return path.string();
+}
+
+TEST(FuzzFindings, CountsFilesAreRefusedBeforeTheirGridIsAllocated)
+{
+    const struct {
+        int32_t width, height;
+        uint8_t compression;
+        const char* refusal;  // empty: read
+    } cases[] = {
+        {8, 6, 3, ""},
+        {65536, 32768, 3, "a grid of 65536x32768 holds 8589934592 bytes of counts, more than a file of"},
+        {4000, 4000, 0, "a grid of 4000x4000 holds 64000000 bytes of counts"},
+        {262141, 1, 3, "each side 1 to 262140"},
+        {262140, 8193, 3, "over the limit of 2147483648 pixels"},
+        {8, 6, 4, "compressed otherwise than with ZIP, RLE or nothing"},
+    };
+    for (const auto& c : cases) {
+        try {
+            const auto data = quillon::render::readCountsFile(claimingCounts(c.width, c.height, c.compression));
+            EXPECT_STREQ(c.refusal, "") << c.width << "x" << c.height << ": read";
+            EXPECT_EQ(data.counts, std::vector<uint32_t>(48, 7));
+        } catch (const quillon::render::CountsFileError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.refusal), std::string::npos) << e.what();
+            EXPECT_STRNE(c.refusal, "") << e.what();
+        }
+    }
+}
+
+TEST(FuzzFindings, CountsHeadersAreReadAsOpenExrReadsThem)
+{
+    // OpenEXR reads a box by its own 16 bytes and a channel list to its own end,
+    // whatever size the header gives; what follows would be read as another
+    // attribute, of any size. Each such header is refused before OpenEXR reads it.
+    const struct {
+        const char* name;
+        const char* type;
+        int32_t size;
+        const char* refusal;
+    } cases[] = {
+        {"displayWindow", "box2i", 1, "the header attribute \"displayWindow\" of type box2i gives 1 bytes, not 16"},
+        {"dataWindow", "box2i", 17, "gives 17 bytes, not 16"},
+        {"channels", "chlist", 20, "the channel list does not fill its 20 bytes"},
+        {"compression", "compression", 0, "gives 0 bytes, not 1"},
+    };
+    for (const auto& c : cases) {
+        const std::string path = claimingCounts(8, 6);
+        std::string bytes = bytesOf(path);
+        const std::string attribute = c.name + std::string(1, '\0') + c.type + std::string(1, '\0');
+        const size_t at = bytes.find(attribute) + attribute.size();
+        for (int k = 0; k < 4; ++k)
+            bytes[at + k] = static_cast<char>(c.size >> (8 * k));
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+        try {
+            quillon::render::readCountsFile(path);
+            ADD_FAILURE() << c.name << ": read";
+        } catch (const quillon::render::CountsFileError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.refusal), std::string::npos) << e.what();
         }
     }
 }
