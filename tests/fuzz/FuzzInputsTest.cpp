@@ -207,6 +207,41 @@ TEST(FuzzFindings, PicturesLargerThanTheirFileAreRefusedUnread)
     EXPECT_EQ(quillon::render::readPng(claimingPng(1, 1)).samples.size(), 3u);
 }
 
+// A PNG of 1x1 with a text chunk whose header then claims length bytes.
+std::string pngWithTextClaiming(uint32_t length)
+{
+    const fs::path path = fs::temp_directory_path() / "quillon-fuzz-text.png";
+    quillon::render::writePng(path.string(), quillon::render::Image::blank(1, 1), {{"quillon:caption", "Henon"}});
+    std::string bytes = bytesOf(path);
+    const size_t type = bytes.find("iTXt");
+    for (int k = 0; k < 4; ++k)
+        bytes[type - 4 + k] = static_cast<char>(length >> (24 - 8 * k));
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    return path.string();
+}
+
+TEST(FuzzFindings, PngChunksLongerThanTheirFileAreRefusedUnread)
+{
+    const struct {
+        uint32_t length;
+        const char* refusal;  // empty: read
+    } cases[] = {
+        {0x7FFFFFFF, "its iTXt chunk claims 2147483647 bytes, more than the"},
+        {1 << 20, "its iTXt chunk claims 1048576 bytes"},
+        {4096, "its iTXt chunk claims 4096 bytes"},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        EXPECT_FALSE(quillon::render::readPngInfo(pngWithTextClaiming(c.length), error));
+        EXPECT_NE(error.find(c.refusal), std::string::npos) << error;
+        EXPECT_THROW(quillon::render::readPng(pngWithTextClaiming(c.length)), std::runtime_error);
+    }
+    std::string error;
+    const auto info = quillon::render::readPngInfo(pngWithTextClaiming(25), error);
+    ASSERT_TRUE(info) << error;
+    EXPECT_EQ(info->text, (quillon::render::TextChunks{{"quillon:caption", "Henon"}}));
+}
+
 TEST(FuzzFindings, CaptionRefusalsQuoteTheCaptionOnOneLine)
 {
     const struct {
