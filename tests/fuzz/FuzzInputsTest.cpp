@@ -344,4 +344,39 @@ TEST(FuzzFindings, CountsHeadersAreReadAsOpenExrReadsThem)
     }
 }
 
+// The fuzzer parses every command line with one option table, cleared between
+// parses; what it makes of words must not depend on the words before them.
+TEST(FuzzChecks, TheOptionTableClearedParsesAsANewOne)
+{
+    using namespace std::string_literals;
+    const std::string lines[] = {
+        "--figure\0henon\0--points\0" "5000\0--size\0" "40x30\0-o\0a.png"s,
+        "--caption\0Henon Mapping  a= 1.4  b= .3\0-o\0b.png"s,
+        "--figure\0lozi\0--all\0--aa\0" "3\0--style\0density"s,
+        "--figure\0hopalong\0--param\0a=0.4\0--param\0b=1\0-o\0c.png"s,
+        "--figure\0henon\0-o\0d.png"s,
+        "--help"s,
+        "--figure\0henon\0--points\0-3"s,
+        "--figure\0henon\0--size\0" "40x30\0-o\0e.png"s,
+    };
+    for (const std::string& line : lines) {
+        std::vector<std::string> words = wordsOf(line, 48);
+        std::string fresh;
+        try {
+            const auto plan = planOfWords(words);
+            fresh = "plan of " + std::to_string(plan.jobs.size()) + " jobs" + (plan.orbit ? ", orbit" : "");
+            for (const auto& job : plan.jobs)
+                fresh += ", " + job.path + " " + quillon::render::captionOf(job.settings.choice) + " " +
+                         std::to_string(job.settings.points);
+        } catch (const CLI::CallForHelp&) {
+            fresh = "help";
+        } catch (const CLI::ParseError& e) {
+            fresh = e.what();
+        } catch (const quillon::render::UsageError& e) {
+            fresh = e.what();
+        }
+        EXPECT_EQ(commandLineOutcome(line), fresh) << line;
+    }
+}
+
 }  // namespace
