@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -18,6 +19,8 @@
 #include "render/image/PngFile.h"
 #include "render/image/UsageError.h"
 #include "render/look/CountsFile.h"
+#include "runtime/NumberFormat.h"
+#include "runtime/Numeric.h"
 
 namespace {
 
@@ -341,6 +344,34 @@ TEST(FuzzFindings, CountsHeadersAreReadAsOpenExrReadsThem)
         } catch (const quillon::render::CountsFileError& e) {
             EXPECT_NE(std::string(e.what()).find(c.refusal), std::string::npos) << e.what();
         }
+    }
+}
+
+// Seven digits do not always tell one Single from the next: what a Single
+// field shows reads back as a Single within the seventh digit's rounding,
+// not always as the same Single.
+TEST(FuzzFindings, SinglesShownReadBackWithinTheirRounding)
+{
+    const quillon::NumberFormat numbers(",");
+    const struct {
+        const char* typed;
+        const char* shown;
+        const char* shownAgain;
+    } cases[] = {
+        {"10000000128540180001285240867", "1E+28", "9,999999E+27"},
+        {"0,1", "0,1", "0,1"},
+        {"16777217", "1,677722E+07", "1,677722E+07"},
+        {"3,4028234E+38", "3,402823E+38", "3,402823E+38"},
+        {"1,4E-45", "1,401298E-45", "1,401298E-45"},
+    };
+    for (const auto& c : cases) {
+        const auto single = quillon::toSingle(numbers.parse(c.typed).value());
+        ASSERT_TRUE(single) << c.typed;
+        EXPECT_EQ(numbers.singleText(*single), c.shown) << c.typed;
+        const auto again = quillon::toSingle(numbers.parse(c.shown).value());
+        ASSERT_TRUE(again) << c.shown;
+        EXPECT_EQ(numbers.singleText(*again), c.shownAgain) << c.shown;
+        EXPECT_NEAR(*again, *single, std::fabs(*single) * 6e-7) << c.shown;
     }
 }
 
