@@ -127,6 +127,8 @@ TEST_P(CaptionFiles, TakeTheirCaptionsAsTheCommandLineSays)
     EXPECT_EQ(quillon::render::captionsOf(c.text, "ss_save.txt", c.line, c.all).size(), c.captions);
 }
 
+const std::string kMillionAndOneLines(1'000'001, '\n');
+
 const CaptionFileCase kCaptionFiles[] = {
     {"last", "\nBifurcation Plot from Logistical Equation\n\nBifurcation Plot from Logistical Equation\r\n", 0, false, 1, ""},
     {"all", "\nBifurcation Plot from Logistical Equation\n\nBifurcation Plot from Logistical Equation\n", 0, true, 2, ""},
@@ -136,6 +138,8 @@ const CaptionFileCase kCaptionFiles[] = {
     {"lineEmpty", "\nBifurcation Plot from Logistical Equation\n", 1, false, 0, "line 1 of \"ss_save.txt\" is empty"},
     {"none", "\n \n\t\n", 0, true, 0, "holds no caption"},
     {"noFigure", "Nothing at all\n", 0, false, 0, "names no figure"},
+    {"millionLines", kMillionAndOneLines.c_str() + 1, 0, true, 0, "\"ss_save.txt\" holds no caption"},
+    {"tooManyLines", kMillionAndOneLines.c_str(), 0, true, 0, "has 1000001 lines, more than the 1000000 a caption"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Fuzzed, CaptionFiles, ::testing::ValuesIn(kCaptionFiles),
