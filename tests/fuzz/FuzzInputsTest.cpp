@@ -16,6 +16,8 @@
 #include "checks/FuzzCheck.h"
 #include "render/cli/Options.h"
 #include "render/engine/FigureChoice.h"
+#include "render/engine/Render.h"
+#include "render/video/Video.h"
 #include "render/image/PngFile.h"
 #include "render/image/UsageError.h"
 #include "render/look/CountsFile.h"
@@ -268,6 +270,39 @@ TEST(FuzzFindings, CaptionRefusalsQuoteTheCaptionOnOneLine)
             EXPECT_NE(message.find(c.refusal), std::string::npos) << message;
             EXPECT_EQ(message.find_first_of("\r\n"), std::string::npos) << message;
             EXPECT_LT(message.size(), 160u) << message;
+        }
+    }
+}
+
+// A PNG's and a counts file's text values may span lines; the refusals that
+// quote them take one.
+TEST(FuzzFindings, PictureTextRefusalsTakeOneLine)
+{
+    const struct {
+        const char* key;
+        const char* value;
+        const char* refusal;
+    } cases[] = {
+        {"quillon:source", "par\nameters", "par?ameters"},
+        {"quillon:palette", "oce\r\nan", "oce??an"},
+        {"quillon:style", "den\tsity", "den?sity"},
+        {"quillon:tone", "lo\ng", "lo?g"},
+        {"quillon:background", "#00\n0000", "#00?0000"},
+    };
+    for (const auto& c : cases) {
+        quillon::render::TextChunks text =
+            quillon::render::chunksOfComment(bytesOf(fs::path(QUILLON_FUZZ_DIR) / "corpus/picture_text/seed2"));
+        ASSERT_NO_THROW(quillon::render::settingsFrom(text));
+        for (auto& [key, value] : text)
+            if (key == c.key)
+                value = c.value;
+        try {
+            quillon::render::settingsFrom(text);
+            ADD_FAILURE() << c.refusal << ": accepted";
+        } catch (const quillon::render::UsageError& e) {
+            const std::string message = e.what();
+            EXPECT_NE(message.find(c.refusal), std::string::npos) << message;
+            EXPECT_EQ(message.find_first_of("\r\n\t"), std::string::npos) << message;
         }
     }
 }
