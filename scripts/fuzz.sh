@@ -14,6 +14,11 @@ if ! command -v clang++-14 >/dev/null || ! command -v clang-14 >/dev/null; then
     echo "fuzz: skipped: clang-14 is not installed (scripts/setup.sh installs it)" >&2
     exit 0
 fi
+# libFuzzer itself comes in another package than clang.
+if [[ ! -f $(clang++-14 -print-runtime-dir)/libclang_rt.fuzzer-$(uname -m).a ]]; then
+    echo "fuzz: skipped: clang-14's libFuzzer is not installed (libclang-rt-14-dev; scripts/setup.sh installs it)" >&2
+    exit 0
+fi
 
 # -O1 and line tables only: fast enough to fuzz, quick to build.
 CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
