@@ -14,6 +14,11 @@ if ! command -v clang++-14 >/dev/null || ! command -v clang-14 >/dev/null; then
     echo "fuzz: skipped: clang-14 is not installed (scripts/setup.sh installs it)" >&2
     exit 0
 fi
+# libFuzzer itself comes in another package than clang.
+if [[ ! -f $(clang++-14 -print-runtime-dir)/libclang_rt.fuzzer-$(uname -m).a ]]; then
+    echo "fuzz: skipped: clang-14's libFuzzer is not installed (libclang-rt-14-dev; scripts/setup.sh installs it)" >&2
+    exit 0
+fi
 
 # -O1 and line tables only: fast enough to fuzz, quick to build.
 CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -28,15 +33,19 @@ mkdir -p build-fuzz/findings build-fuzz/work
 failed=()
 for target in $targets; do
     # New inputs go to build-fuzz/corpus; the repository's seeds stay as they are.
+    # A target may have no regressions yet (git keeps no empty folder).
     mkdir -p "build-fuzz/corpus/$target"
+    inputs=("$root/build-fuzz/corpus/$target" "$root/fuzz/corpus/$target")
+    if [[ -d fuzz/regressions/$target ]]; then
+        inputs+=("$root/fuzz/regressions/$target")
+    fi
     log=build-fuzz/$target.log
     status=0
     # In a folder of its own: the command line's plans look at files around them.
-    (cd build-fuzz/work && "$root/build-fuzz/fuzz/fuzz_$target" \
+    (cd build-fuzz/work && nice -n 19 "$root/build-fuzz/fuzz/fuzz_$target" \
         -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2560 -malloc_limit_mb=2048 -max_len=4096 \
         -dict="$root/fuzz/dict/$target.dict" -artifact_prefix="$root/build-fuzz/findings/$target-" \
-        -print_final_stats=1 "$root/build-fuzz/corpus/$target" \
-        "$root/fuzz/corpus/$target" "$root/fuzz/regressions/$target") >"$log" 2>&1 || status=$?
+        -print_final_stats=1 "${inputs[@]}") >"$log" 2>&1 || status=$?
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
     rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")
     cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 || true)

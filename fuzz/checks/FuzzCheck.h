@@ -39,4 +39,9 @@ void checkGradient(std::string_view data);
 void checkCommandLine(std::string_view data);
 void checkPromptNumber(std::string_view data);
 
+// What the command line's words (as checkCommandLine parts them) come to: help,
+// version, list, a refusal's message, or the plan's jobs.
+// Through the same once-built option table as checkCommandLine.
+std::string commandLineOutcome(std::string_view data);
+
 }  // namespace quillon::fuzz

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,7 +15,14 @@
 
 #include "checks/FuzzCheck.h"
 #include "render/cli/Options.h"
+#include "render/engine/FigureChoice.h"
+#include "render/engine/Render.h"
+#include "render/video/Video.h"
 #include "render/image/PngFile.h"
+#include "render/image/UsageError.h"
+#include "render/look/CountsFile.h"
+#include "runtime/NumberFormat.h"
+#include "runtime/Numeric.h"
 
 namespace {
 
@@ -121,6 +129,8 @@ TEST_P(CaptionFiles, TakeTheirCaptionsAsTheCommandLineSays)
     EXPECT_EQ(quillon::render::captionsOf(c.text, "ss_save.txt", c.line, c.all).size(), c.captions);
 }
 
+const std::string kMillionAndOneLines(1'000'001, '\n');
+
 const CaptionFileCase kCaptionFiles[] = {
     {"last", "\nBifurcation Plot from Logistical Equation\n\nBifurcation Plot from Logistical Equation\r\n", 0, false, 1, ""},
     {"all", "\nBifurcation Plot from Logistical Equation\n\nBifurcation Plot from Logistical Equation\n", 0, true, 2, ""},
@@ -130,6 +140,8 @@ const CaptionFileCase kCaptionFiles[] = {
     {"lineEmpty", "\nBifurcation Plot from Logistical Equation\n", 1, false, 0, "line 1 of \"ss_save.txt\" is empty"},
     {"none", "\n \n\t\n", 0, true, 0, "holds no caption"},
     {"noFigure", "Nothing at all\n", 0, false, 0, "names no figure"},
+    {"millionLines", kMillionAndOneLines.c_str() + 1, 0, true, 0, "\"ss_save.txt\" holds no caption"},
+    {"tooManyLines", kMillionAndOneLines.c_str(), 0, true, 0, "has 1000001 lines, more than the 1000000 a caption"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Fuzzed, CaptionFiles, ::testing::ValuesIn(kCaptionFiles),
@@ -202,6 +214,239 @@ TEST(FuzzFindings, PicturesLargerThanTheirFileAreRefusedUnread)
         }
     }
     EXPECT_EQ(quillon::render::readPng(claimingPng(1, 1)).samples.size(), 3u);
+}
+
+// A PNG of 1x1 with a text chunk whose header then claims length bytes.
+std::string pngWithTextClaiming(uint32_t length)
+{
+    const fs::path path = fs::temp_directory_path() / "quillon-fuzz-text.png";
+    quillon::render::writePng(path.string(), quillon::render::Image::blank(1, 1), {{"quillon:caption", "Henon"}});
+    std::string bytes = bytesOf(path);
+    const size_t type = bytes.find("iTXt");
+    for (int k = 0; k < 4; ++k)
+        bytes[type - 4 + k] = static_cast<char>(length >> (24 - 8 * k));
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    return path.string();
+}
+
+TEST(FuzzFindings, PngChunksLongerThanTheirFileAreRefusedUnread)
+{
+    const struct {
+        uint32_t length;
+        const char* refusal;  // empty: read
+    } cases[] = {
+        {0x7FFFFFFF, "its iTXt chunk claims 2147483647 bytes, more than the"},
+        {1 << 20, "its iTXt chunk claims 1048576 bytes"},
+        {4096, "its iTXt chunk claims 4096 bytes"},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        EXPECT_FALSE(quillon::render::readPngInfo(pngWithTextClaiming(c.length), error));
+        EXPECT_NE(error.find(c.refusal), std::string::npos) << error;
+        EXPECT_THROW(quillon::render::readPng(pngWithTextClaiming(c.length)), std::runtime_error);
+    }
+    std::string error;
+    const auto info = quillon::render::readPngInfo(pngWithTextClaiming(25), error);
+    ASSERT_TRUE(info) << error;
+    EXPECT_EQ(info->text, (quillon::render::TextChunks{{"quillon:caption", "Henon"}}));
+}
+
+TEST(FuzzFindings, CaptionRefusalsQuoteTheCaptionOnOneLine)
+{
+    const struct {
+        std::string caption;
+        const char* refusal;
+    } cases[] = {
+        {"LORENZ  ORBITS (XZ)    Prandtl= 8  Raymeter%= 2.451673191\n8581", "2.451673191?8581\" in the caption is not a number"},
+        {"\x01\x02 no figure\r\nat all", "the caption \"?? no figure??at all\" names no figure"},
+        {"Henon " + std::string(200, 'x'), "xxx...\" lacks"},
+    };
+    for (const auto& c : cases) {
+        try {
+            quillon::render::parseCaption(c.caption);
+            ADD_FAILURE() << c.caption << ": accepted";
+        } catch (const quillon::render::UsageError& e) {
+            const std::string message = e.what();
+            EXPECT_NE(message.find(c.refusal), std::string::npos) << message;
+            EXPECT_EQ(message.find_first_of("\r\n"), std::string::npos) << message;
+            EXPECT_LT(message.size(), 160u) << message;
+        }
+    }
+}
+
+// A PNG's and a counts file's text values may span lines; the refusals that
+// quote them take one.
+TEST(FuzzFindings, PictureTextRefusalsTakeOneLine)
+{
+    const struct {
+        const char* key;
+        const char* value;
+        const char* refusal;
+    } cases[] = {
+        {"quillon:source", "par\nameters", "par?ameters"},
+        {"quillon:palette", "oce\r\nan", "oce??an"},
+        {"quillon:style", "den\tsity", "den?sity"},
+        {"quillon:tone", "lo\ng", "lo?g"},
+        {"quillon:background", "#00\n0000", "#00?0000"},
+    };
+    for (const auto& c : cases) {
+        quillon::render::TextChunks text =
+            quillon::render::chunksOfComment(bytesOf(fs::path(QUILLON_FUZZ_DIR) / "corpus/picture_text/seed2"));
+        ASSERT_NO_THROW(quillon::render::settingsFrom(text));
+        for (auto& [key, value] : text)
+            if (key == c.key)
+                value = c.value;
+        try {
+            quillon::render::settingsFrom(text);
+            ADD_FAILURE() << c.refusal << ": accepted";
+        } catch (const quillon::render::UsageError& e) {
+            const std::string message = e.what();
+            EXPECT_NE(message.find(c.refusal), std::string::npos) << message;
+            EXPECT_EQ(message.find_first_of("\r\n\t"), std::string::npos) << message;
+        }
+    }
+}
+
+// A counts file of 8x6 whose header then claims another grid, or another compression.
+std::string claimingCounts(int32_t width, int32_t height, uint8_t compression = 3)
+{
+    namespace render = quillon::render;
+    const fs::path path = fs::temp_directory_path() / "quillon-fuzz-claim.exr";
+    render::CountsFileData data{.width = 8, .height = 6, .counts = std::vector<uint32_t>(48, 7)};
+    render::writeCountsFile(path.string(), data);
+    std::string bytes = bytesOf(path);
+    for (const std::string name : {std::string("dataWindow\0box2i\0", 17), std::string("displayWindow\0box2i\0", 20)}) {
+        const size_t at = bytes.find(name) + name.size() + 4;  // the box follows its size
+        const int32_t box[4] = {0, 0, width - 1, height - 1};
+        for (int k = 0; k < 16; ++k)
+            bytes[at + k] = static_cast<char>(box[k / 4] >> (8 * (k % 4)));
+    }
+    const std::string kind("compression\0compression\0", 24);
+    bytes[bytes.find(kind) + kind.size() + 4] = static_cast<char>(compression);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    return path.string();
+}
+
+TEST(FuzzFindings, CountsFilesAreRefusedBeforeTheirGridIsAllocated)
+{
+    const struct {
+        int32_t width, height;
+        uint8_t compression;
+        const char* refusal;  // empty: read
+    } cases[] = {
+        {8, 6, 3, ""},
+        {65536, 32768, 3, "a grid of 65536x32768 holds 8589934592 bytes of counts, more than a file of"},
+        {4000, 4000, 0, "a grid of 4000x4000 holds 64000000 bytes of counts"},
+        {262141, 1, 3, "each side 1 to 262140"},
+        {262140, 8193, 3, "over the limit of 2147483648 pixels"},
+        {8, 6, 4, "compressed otherwise than with ZIP, RLE or nothing"},
+    };
+    for (const auto& c : cases) {
+        try {
+            const auto data = quillon::render::readCountsFile(claimingCounts(c.width, c.height, c.compression));
+            EXPECT_STREQ(c.refusal, "") << c.width << "x" << c.height << ": read";
+            EXPECT_EQ(data.counts, std::vector<uint32_t>(48, 7));
+        } catch (const quillon::render::CountsFileError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.refusal), std::string::npos) << e.what();
+            EXPECT_STRNE(c.refusal, "") << e.what();
+        }
+    }
+}
+
+TEST(FuzzFindings, CountsHeadersAreReadAsOpenExrReadsThem)
+{
+    // OpenEXR reads a box by its own 16 bytes and a channel list to its own end,
+    // whatever size the header gives; what follows would be read as another
+    // attribute, of any size. Each such header is refused before OpenEXR reads it.
+    const struct {
+        const char* name;
+        const char* type;
+        int32_t size;
+        const char* refusal;
+    } cases[] = {
+        {"displayWindow", "box2i", 1, "the header attribute \"displayWindow\" of type box2i gives 1 bytes, not 16"},
+        {"dataWindow", "box2i", 17, "gives 17 bytes, not 16"},
+        {"channels", "chlist", 20, "the channel list does not fill its 20 bytes"},
+        {"compression", "compression", 0, "gives 0 bytes, not 1"},
+    };
+    for (const auto& c : cases) {
+        const std::string path = claimingCounts(8, 6);
+        std::string bytes = bytesOf(path);
+        const std::string attribute = c.name + std::string(1, '\0') + c.type + std::string(1, '\0');
+        const size_t at = bytes.find(attribute) + attribute.size();
+        for (int k = 0; k < 4; ++k)
+            bytes[at + k] = static_cast<char>(c.size >> (8 * k));
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+        try {
+            quillon::render::readCountsFile(path);
+            ADD_FAILURE() << c.name << ": read";
+        } catch (const quillon::render::CountsFileError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.refusal), std::string::npos) << e.what();
+        }
+    }
+}
+
+// Seven digits do not always tell one Single from the next: what a Single
+// field shows reads back as a Single within the seventh digit's rounding,
+// not always as the same Single.
+TEST(FuzzFindings, SinglesShownReadBackWithinTheirRounding)
+{
+    const quillon::NumberFormat numbers(",");
+    const struct {
+        const char* typed;
+        const char* shown;
+        const char* shownAgain;
+    } cases[] = {
+        {"10000000128540180001285240867", "1E+28", "9,999999E+27"},
+        {"0,1", "0,1", "0,1"},
+        {"16777217", "1,677722E+07", "1,677722E+07"},
+        {"3,4028234E+38", "3,402823E+38", "3,402823E+38"},
+        {"1,4E-45", "1,401298E-45", "1,401298E-45"},
+    };
+    for (const auto& c : cases) {
+        const auto single = quillon::toSingle(numbers.parse(c.typed).value());
+        ASSERT_TRUE(single) << c.typed;
+        EXPECT_EQ(numbers.singleText(*single), c.shown) << c.typed;
+        const auto again = quillon::toSingle(numbers.parse(c.shown).value());
+        ASSERT_TRUE(again) << c.shown;
+        EXPECT_EQ(numbers.singleText(*again), c.shownAgain) << c.shown;
+        EXPECT_NEAR(*again, *single, std::fabs(*single) * 6e-7) << c.shown;
+    }
+}
+
+// The fuzzer parses every command line with one option table, cleared between
+// parses; what it makes of words must not depend on the words before them.
+TEST(FuzzChecks, TheOptionTableClearedParsesAsANewOne)
+{
+    using namespace std::string_literals;
+    const std::string lines[] = {
+        "--figure\0henon\0--points\0" "5000\0--size\0" "40x30\0-o\0a.png"s,
+        "--caption\0Henon Mapping  a= 1.4  b= .3\0-o\0b.png"s,
+        "--figure\0lozi\0--all\0--aa\0" "3\0--style\0density"s,
+        "--figure\0hopalong\0--param\0a=0.4\0--param\0b=1\0-o\0c.png"s,
+        "--figure\0henon\0-o\0d.png"s,
+        "--help"s,
+        "--figure\0henon\0--points\0-3"s,
+        "--figure\0henon\0--size\0" "40x30\0-o\0e.png"s,
+    };
+    for (const std::string& line : lines) {
+        std::vector<std::string> words = wordsOf(line, 48);
+        std::string fresh;
+        try {
+            const auto plan = planOfWords(words);
+            fresh = "plan of " + std::to_string(plan.jobs.size()) + " jobs" + (plan.orbit ? ", orbit" : "");
+            for (const auto& job : plan.jobs)
+                fresh += ", " + job.path + " " + quillon::render::captionOf(job.settings.choice) + " " +
+                         std::to_string(job.settings.points);
+        } catch (const CLI::CallForHelp&) {
+            fresh = "help";
+        } catch (const CLI::ParseError& e) {
+            fresh = e.what();
+        } catch (const quillon::render::UsageError& e) {
+            fresh = e.what();
+        }
+        EXPECT_EQ(commandLineOutcome(line), fresh) << line;
+    }
 }
 
 }  // namespace

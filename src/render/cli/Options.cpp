@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -828,6 +829,12 @@ Plan planOf(const Arguments& a)
 
 std::vector<FigureChoice> captionsOf(std::string_view text, const std::string& name, int line, bool all)
 {
+    // Counted before they are parted: each line parted takes memory of its own.
+    const size_t count = static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) +
+                         (text.empty() || text.back() == '\n' ? 0 : 1);
+    if (count > kMaxCaptionLines)
+        throw UsageError("\"" + name + "\" has " + std::to_string(count) + " lines, more than the " +
+                         std::to_string(kMaxCaptionLines) + " a caption file may hold");
     const std::vector<std::string> lines = captionLines(text);
     if (line != 0) {
         if (line < 1 || static_cast<size_t>(line) > lines.size())

@@ -95,8 +95,10 @@ struct Plan {
 // every option against the others. Throws UsageError.
 Plan planFor(const Arguments& arguments);
 
-// The most a caption file may hold: some hundred thousand captions.
+// The most a caption file may hold: some hundred thousand captions, in at
+// most a million lines (a file of newlines alone would be 16 million lines).
 inline constexpr uint64_t kMaxCaptionFileBytes = 16ull << 20;
+inline constexpr size_t kMaxCaptionLines = 1'000'000;
 
 // The captions of a caption file's text, named by name in messages: the one
 // on line `line` (from 1), every one with `all`, or else the last. Throws

@@ -28,6 +28,19 @@ std::string trimmed(std::string_view text)
     return std::string(text.substr(first, last - first + 1));
 }
 
+// A piece of what was typed or read, as a message quotes it: in quotes, on one
+// line (control characters shown as '?') and at most 80 bytes.
+std::string quoted(std::string_view text)
+{
+    constexpr size_t most = 80;
+    std::string out = "\"";
+    for (size_t i = 0; i < text.size() && i < most; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        out += c < 0x20 || c == 0x7F ? '?' : static_cast<char>(c);
+    }
+    return out + (text.size() > most ? "...\"" : "\"");
+}
+
 // Names compare without case, blanks and punctuation: "Eqn 8A" = "eqn8a" = "Eqn(8A)".
 std::string key(std::string_view name)
 {
@@ -175,7 +188,7 @@ FigureChoice chooseFigure(std::string_view name, const std::vector<std::string>&
     for (const std::string& setting : settings) {
         const auto equals = setting.find('=');
         if (equals == std::string::npos)
-            throw SettingError("parameter", "\"" + setting + "\" is not LABEL=VALUE");
+            throw SettingError("parameter", quoted(setting) + " is not LABEL=VALUE");
         const std::string label = trimmed(std::string_view(setting).substr(0, equals));
         const std::string text = trimmed(std::string_view(setting).substr(equals + 1));
         size_t k = 0;
@@ -185,7 +198,7 @@ FigureChoice chooseFigure(std::string_view name, const std::vector<std::string>&
             std::string known;
             for (const RenderParameter& p : figure->parameters)
                 known += (known.empty() ? "" : ", ") + p.label;
-            throw UsageError(figure->name + " has no parameter \"" + label + "\"" +
+            throw UsageError(figure->name + " has no parameter " + quoted(label) +
                              (known.empty() ? " (it has none)" : " (it has " + known + ")"));
         }
         if (given[k])
@@ -193,7 +206,7 @@ FigureChoice chooseFigure(std::string_view name, const std::vector<std::string>&
         given[k] = true;
         const auto value = numberFrom(text);
         if (!value)
-            throw UsageError("\"" + text + "\" (for " + figure->parameters[k].label + ") is not a number");
+            throw UsageError(quoted(text) + " (for " + figure->parameters[k].label + ") is not a number");
         choice.values[k] = valueFor(figure->parameters[k], *value);
     }
     if (figure->isBifurcation() && !bifurcationStart(static_cast<float>(choice.values[0])))
@@ -216,7 +229,7 @@ FigureChoice parseCaption(std::string_view text)
         }
     }
     if (!figure)
-        throw UsageError("the caption \"" + caption + "\" names no figure the renderer draws");
+        throw UsageError("the caption " + quoted(caption) + " names no figure the renderer draws");
     FigureChoice choice{.figure = figure};
     if (figure->isBifurcation()) {
         choice.values = {1};
@@ -230,7 +243,7 @@ FigureChoice parseCaption(std::string_view text)
         const std::string label = trimmed(parameters[k].label);
         const size_t at = caption.find(label, pos);
         if (at == std::string::npos || trimmed(caption.substr(pos, at - pos)) != "")
-            throw UsageError("the caption \"" + caption + "\" lacks \"" + label + "\"");
+            throw UsageError("the caption " + quoted(caption) + " lacks \"" + label + "\"");
         pos = at + label.size();
         size_t end = caption.size();
         if (k + 1 < row.parameterCount) {
@@ -241,12 +254,12 @@ FigureChoice parseCaption(std::string_view text)
         const std::string number = trimmed(caption.substr(pos, end - pos));
         const auto value = numberIn(number);
         if (!value)
-            throw UsageError("\"" + number + "\" in the caption is not a number");
+            throw UsageError(quoted(number) + " in the caption is not a number");
         choice.values.push_back(valueFor(figure->parameters[static_cast<size_t>(k)], *value));
         pos = end;
     }
     if (trimmed(caption.substr(pos)) != "")
-        throw UsageError("the caption \"" + caption + "\" goes on after its last value");
+        throw UsageError("the caption " + quoted(caption) + " goes on after its last value");
     return choice;
 }
 

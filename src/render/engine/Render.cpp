@@ -484,12 +484,22 @@ RenderSettings settingsFrom(const TextChunks& text)
     // A setting that cannot be is told by the picture's key that holds it.
     static const std::map<std::string, std::string> kKeys = {
         {"supersampling", "aa"}, {"parameter", "param"}, {"colour", "colour-by"}};
+    // The messages quote the text, whose values may span lines (a PNG's and a
+    // counts file's may); a message takes one, control characters shown as '?'.
+    const auto oneLine = [](std::string message) {
+        for (char& c : message)
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+                c = '?';
+        return message;
+    };
     try {
         return settingsOfText(text);
     } catch (const SettingError& e) {
         const auto key = kKeys.find(e.setting);
-        throw UsageError("the picture's quillon:" + (key == kKeys.end() ? e.setting : key->second) + " " +
-                         e.problem);
+        throw UsageError(oneLine("the picture's quillon:" + (key == kKeys.end() ? e.setting : key->second) + " " +
+                                 e.problem));
+    } catch (const UsageError& e) {
+        throw UsageError(oneLine(e.what()));
     }
 }
 

@@ -1,8 +1,10 @@
 #include "render/image/PngFile.h"
 
 #include <png.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
@@ -289,6 +291,34 @@ std::optional<std::string> openPng(FileGuard& file, const std::string& path)
     if (std::fread(signature, 1, sizeof signature, file.get()) != sizeof signature ||
         png_sig_cmp(signature, 0, sizeof signature) != 0)
         return path + ": not a PNG file";
+    // libpng takes a chunk's memory by the length its header gives (up to 2 GiB)
+    // and clears it before it reads the chunk: a chunk that claims more than
+    // the file has left is refused first. The image data is read a piece at a
+    // time, so a file cut short in it is left for libpng to tell.
+    struct stat info {};
+    if (::fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    const auto size = static_cast<uint64_t>(info.st_size);
+    for (uint64_t at = sizeof signature; at + 8 <= size;) {
+        png_byte head[8];
+        if (fseeko(file.get(), static_cast<off_t>(at), SEEK_SET) != 0 || std::fread(head, 1, 8, file.get()) != 8)
+            break;
+        const uint64_t length = png_get_uint_32(head);
+        std::string type(reinterpret_cast<const char*>(head + 4), 4);
+        if (type == "IEND")
+            break;
+        if (at + 12 + length > size) {
+            if (type == "IDAT")
+                break;
+            for (char& c : type)
+                c = std::isalpha(static_cast<unsigned char>(c)) ? c : '?';
+            return path + ": damaged: its " + type + " chunk claims " + std::to_string(length) +
+                   " bytes, more than the " + std::to_string(size - at) + " left in the file";
+        }
+        at += 12 + length;
+    }
+    if (fseeko(file.get(), sizeof signature, SEEK_SET) != 0)
+        return path + ": " + std::strerror(errno);
     return std::nullopt;
 }
 

@@ -34,6 +34,11 @@ constexpr const char* kKeyPrefix = "quillon:";
 // split channels never cost a second copy of the whole grid.
 constexpr int kBlockPixels = 1 << 16;
 
+// Deflate packs at most 1032 bytes into one and RLE 127 into two: a file holds
+// at most this many bytes of counts for each of its own, however its header
+// claims more. Other compressions are not ours and are refused.
+constexpr uint64_t kMostPackedBytes = 1032;
+
 // Ours has at most 13; the limit keeps a forged channel list from making
 // OpenEXR's line buffers (16 rows of every channel) much larger than ours.
 constexpr int kMaxChannels = 16;
@@ -202,9 +207,43 @@ std::string readName(FileIn& in, const std::string& path)
     return name;
 }
 
+// The bytes OpenEXR reads for an attribute of a type of fixed size, whatever
+// size the header gives it.
+int fixedSizeOf(const std::string& type)
+{
+    static const std::pair<const char*, int> kSizes[] = {
+        {"compression", 1}, {"lineOrder", 1}, {"envmap", 1}, {"deepImageState", 1}, {"int", 4}, {"float", 4},
+        {"double", 8},      {"v2i", 8},       {"v2f", 8},    {"rational", 8},       {"timecode", 8}, {"tiledesc", 9},
+        {"v3i", 12},        {"v3f", 12},      {"box2i", 16}, {"box2f", 16},         {"v2d", 16},    {"v3d", 24},
+        {"keycode", 28},    {"chromaticities", 32}, {"m33f", 36}, {"m44f", 64},     {"m33d", 72},   {"m44d", 128}};
+    for (const auto& [name, size] : kSizes)
+        if (type == name)
+            return size;
+    return -1;
+}
+
+// Whether a channel list's value is its entries (a name, then 16 bytes) and the
+// empty name that ends them, exactly filling its size.
+bool soundChannelList(const std::string& value)
+{
+    size_t at = 0;
+    while (at < value.size() && value[at] != '\0') {
+        const size_t end = value.find('\0', at);
+        if (end == std::string::npos)
+            return false;
+        at = end + 1 + 16;
+    }
+    return at + 1 == value.size();
+}
+
 // OpenEXR allocates an attribute's value by the size the header gives before
-// reading it. Walks the header first and refuses one that claims more bytes
-// than the file has. Returns the version field.
+// reading it, and reads some types by their own size or until their own end,
+// whatever the header gives; it then takes what follows for the next
+// attribute, whose size may be anything. Walks the header first and refuses
+// one that claims more bytes than the file has, a type read otherwise than by
+// its size, or a type that allocates by sizes inside its value (string
+// vectors, previews, ID manifests), which counts files never hold. Returns the
+// version field.
 int scanHeader(FileIn& in, const std::string& path)
 {
     unsigned char start[8] = {};
@@ -222,13 +261,27 @@ int scanHeader(FileIn& in, const std::string& path)
                          (Imf::isMultiPart(version) ? "of several images"
                           : Imf::isNonImage(version) ? "deep"
                                                      : "tiled"));
-    while (!readName(in, path).empty()) {
-        readName(in, path);  // the type
+    for (std::string name; !(name = readName(in, path)).empty();) {
+        const std::string type = readName(in, path);
         unsigned char sizeBytes[4];
         in.read(reinterpret_cast<char*>(sizeBytes), 4);
         const auto size = static_cast<int32_t>(littleEndian32(sizeBytes));
         if (size < 0 || static_cast<uint64_t>(size) > in.left())
             refuse(path, "the file is cut short or damaged: a header attribute runs past its end");
+        const int fixed = fixedSizeOf(type);
+        if (fixed >= 0 && size != fixed)
+            refuse(path, "damaged: the header attribute \"" + name.substr(0, 40) + "\" of type " + type.substr(0, 40) +
+                             " gives " + std::to_string(size) + " bytes, not " + std::to_string(fixed));
+        if (type == "chlist") {
+            std::string value(static_cast<size_t>(size), '\0');
+            in.read(value.data(), size);
+            if (!soundChannelList(value))
+                refuse(path, "damaged: the channel list does not fill its " + std::to_string(size) + " bytes");
+            continue;
+        }
+        if (fixed < 0 && type != "string" && !(type == "floatvector" && size % 4 == 0))
+            refuse(path, "an OpenEXR file, but not QUILLON counts: its header holds an attribute of type " +
+                             type.substr(0, 40));
         in.seekg(in.tellg() + static_cast<uint64_t>(size));
     }
     return version;
@@ -493,6 +546,18 @@ CountsFileData readCountsFile(const std::string& path, const CountsHeaderCheck& 
     if (header.displayWindow() != window)
         refuse(path, "damaged: the data window is not the display window");
     guarded(in, path, [&] { header.sanityCheck(); });
+    const Imf::Compression compression = header.compression();
+    if (compression != Imf::NO_COMPRESSION && compression != Imf::RLE_COMPRESSION &&
+        compression != Imf::ZIPS_COMPRESSION && compression != Imf::ZIP_COMPRESSION)
+        refuse(path, "an OpenEXR file, but not QUILLON counts: it is compressed otherwise than with ZIP, RLE or "
+                     "nothing");
+    // Before anything is allocated: a grid its file is too small to hold.
+    const uint64_t countBytes = static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * sizeof(uint32_t);
+    if (countBytes / kMostPackedBytes > in.size())
+        refuse(path, "damaged: a grid of " + std::to_string(width) + "x" + std::to_string(height) + " holds " +
+                         std::to_string(countBytes) + " bytes of counts, more than a file of " +
+                         std::to_string(in.size()) + " bytes can (at most " + std::to_string(kMostPackedBytes) +
+                         " bytes for each of its own)");
 
     int channelCount = 0;
     for (auto i = header.channels().begin(); i != header.channels().end(); ++i)
@@ -530,7 +595,7 @@ CountsFileData readCountsFile(const std::string& path, const CountsHeaderCheck& 
         Imf::InputFile file(in);
         if (!file.isComplete())
             refuse(path, "damaged or cut short: rows are missing");
-        const int rows = rowsPerBlock(data.width);
+        const int rows = std::min(rowsPerBlock(data.width), data.height);  // a small grid, a small block
         const size_t blockPixels = static_cast<size_t>(rows) * static_cast<size_t>(data.width);
         std::vector<uint32_t> halves[6];
         for (std::vector<uint32_t>& half : halves)
