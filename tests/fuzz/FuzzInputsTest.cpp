@@ -315,7 +315,7 @@ std::string claimingCounts(int32_t width, int32_t height, uint8_t compression = 
     render::CountsFileData data{.width = 8, .height = 6, .counts = std::vector<uint32_t>(48, 7)};
     render::writeCountsFile(path.string(), data);
     std::string bytes = bytesOf(path);
-    for (const std::string name : {std::string("dataWindow\0box2i\0", 17), std::string("displayWindow\0box2i\0", 20)}) {
+    for (const std::string& name : {std::string("dataWindow\0box2i\0", 17), std::string("displayWindow\0box2i\0", 20)}) {
         const size_t at = bytes.find(name) + name.size() + 4;  // the box follows its size
         const int32_t box[4] = {0, 0, width - 1, height - 1};
         for (int k = 0; k < 16; ++k)
