@@ -30,16 +30,7 @@ std::string trimmed(std::string_view text)
 
 // A piece of what was typed or read, as a message quotes it: in quotes, on one
 // line (control characters shown as '?') and at most 80 bytes.
-std::string quoted(std::string_view text)
-{
-    constexpr size_t most = 80;
-    std::string out = "\"";
-    for (size_t i = 0; i < text.size() && i < most; ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        out += c < 0x20 || c == 0x7F ? '?' : static_cast<char>(c);
-    }
-    return out + (text.size() > most ? "...\"" : "\"");
-}
+std::string quoted(std::string_view text) { return quotedText(text, 80); }
 
 // Names compare without case, blanks and punctuation: "Eqn 8A" = "eqn8a" = "Eqn(8A)".
 std::string key(std::string_view name)

@@ -485,13 +485,7 @@ RenderSettings settingsFrom(const TextChunks& text)
     static const std::map<std::string, std::string> kKeys = {
         {"supersampling", "aa"}, {"parameter", "param"}, {"colour", "colour-by"}};
     // The messages quote the text, whose values may span lines (a PNG's and a
-    // counts file's may); a message takes one, control characters shown as '?'.
-    const auto oneLine = [](std::string message) {
-        for (char& c : message)
-            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-                c = '?';
-        return message;
-    };
+    // counts file's may); a message takes one.
     try {
         return settingsOfText(text);
     } catch (const SettingError& e) {

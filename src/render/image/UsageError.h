@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace quillon::render {
@@ -24,5 +25,22 @@ struct SettingError : UsageError {
     std::string setting;
     std::string problem;
 };
+
+// Text as a one-line message shows it: control characters as '?'.
+inline std::string oneLine(std::string text)
+{
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    return text;
+}
+
+// A piece of what was typed or read, as a message quotes it: in quotes, on one
+// line and at most `most` bytes.
+inline std::string quotedText(std::string_view text, size_t most)
+{
+    const bool cut = text.size() > most;
+    return "\"" + oneLine(std::string(text.substr(0, most))) + (cut ? "...\"" : "\"");
+}
 
 }  // namespace quillon::render

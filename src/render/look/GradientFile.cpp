@@ -6,6 +6,7 @@
 #include <numbers>
 #include <optional>
 
+#include "render/image/UsageError.h"
 #include "render/look/Palette.h"
 
 namespace quillon::render {
@@ -23,16 +24,7 @@ constexpr double kJoinTolerance = 1e-6;
 constexpr double kEpsilon = 1e-10;  // GIMP's, for segments and midpoints of no width
 
 // A piece of the file quoted in a message: one line, and short.
-std::string quoted(std::string_view text)
-{
-    constexpr size_t most = 40;
-    std::string out = "\"";
-    for (size_t i = 0; i < text.size() && i < most; ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        out += c < 0x20 || c == 0x7F ? '?' : static_cast<char>(c);
-    }
-    return out + (text.size() > most ? "...\"" : "\"");
-}
+std::string quoted(std::string_view text) { return quotedText(text, 40); }
 
 std::string numberText(double value)
 {

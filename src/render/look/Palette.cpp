@@ -10,6 +10,7 @@
 #include <fstream>
 #include <numbers>
 
+#include "render/image/UsageError.h"
 #include "render/look/GradientFile.h"
 #include "render/look/PublishedMaps.h"
 
@@ -253,14 +254,7 @@ bool sameLetters(std::string_view a, std::string_view b)
 constexpr std::streamsize kMostFileBytes = 1 << 20;
 
 // A path as it can stand in a one-line message.
-std::string pathText(const std::string& path)
-{
-    std::string text = path;
-    for (char& c : text)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = '?';
-    return text;
-}
+std::string pathText(const std::string& path) { return oneLine(path); }
 
 int srgbByte(float linear)
 {
