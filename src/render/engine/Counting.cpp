@@ -253,14 +253,18 @@ public:
     // False when cancelled or failed; a failure is thrown by the caller.
     bool go()
     {
-        const int threads = static_cast<int>(
-            std::clamp<uint64_t>(segments_.size(), 1, std::max(1, counter_.request_.threads)));
-        // One thread counts straight into the counts, without a grid of its own
-        // to clear and add in (most of the time of a short count), where no
-        // pixel can pass what a uint32 holds and no point falls off a band.
         uint64_t points = 0;
         for (const Segment& s : segments_)
             points += s.to - s.from;
+        // A thread of its own costs a grid to clear and add in: a count of
+        // fewer points than there are pixels is quicker on one.
+        const int threads =
+            points < pixels_ ? 1
+                             : static_cast<int>(std::clamp<uint64_t>(segments_.size(), 1,
+                                                                     std::max(1, counter_.request_.threads)));
+        // One thread counts straight into the counts, without a grid of its own
+        // to clear and add in (most of the time of a short count), where no
+        // pixel can pass what a uint32 holds and no point falls off a band.
         direct_ = threads == 1 && counter_.band_.rows() == counter_.height_ &&
                   counter_.points_ + points <= std::numeric_limits<uint32_t>::max();
         lastSnapshot_ = Clock::now();
