@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -14,6 +15,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -92,8 +94,11 @@ ExportDialog::ExportDialog(const StudioModel& model, QWidget* parent) : QDialog(
     preset_->addItem("Custom");
     width_ = new QSpinBox;
     height_ = new QSpinBox;
+    // A density picture is made in bands where it does not fit the memory,
+    // so it may be as large as a PNG file holds; a classic one is drawn whole.
+    const int most = model.settings().style == Style::Density ? kMaxPngSide : kMaxSide;
     for (QSpinBox* side : {width_, height_}) {
-        side->setRange(1, kMaxSide);
+        side->setRange(1, most);
         side->setSuffix(" px");
     }
     auto* size = new QHBoxLayout;
@@ -103,6 +108,16 @@ ExportDialog::ExportDialog(const StudioModel& model, QWidget* parent) : QDialog(
     points_->setRange(0.01, 1e6);
     points_->setDecimals(2);
     points_->setSuffix(" M points");
+    points_->setToolTip("The points counted: more give smoother tones and take longer");
+    byQuality_ = new QCheckBox("Count to");
+    byQuality_->setToolTip("Count as many points as give every lit pixel this many hits on average");
+    quality_ = new QDoubleSpinBox;
+    quality_->setRange(1, 1e6);
+    quality_->setDecimals(0);
+    quality_->setSuffix(" hits a lit pixel");
+    auto* quality = new QHBoxLayout;
+    quality->addWidget(byQuality_);
+    quality->addWidget(quality_, 1);
     supersampling_ = new QSpinBox;
     supersampling_->setRange(1, 4);
     supersampling_->setToolTip("Samples a side counted for each pixel");
@@ -116,12 +131,15 @@ ExportDialog::ExportDialog(const StudioModel& model, QWidget* parent) : QDialog(
     width_->setObjectName("width");
     height_->setObjectName("height");
     points_->setObjectName("points");
+    byQuality_->setObjectName("byQuality");
+    quality_->setObjectName("quality");
     supersampling_->setObjectName("supersampling");
     depth_->setObjectName("depth");
     path_->setObjectName("path");
     form->addRow("Size", preset_);
     form->addRow("", size);
     form->addRow("Points", points_);
+    form->addRow("Or a quality", quality);
     form->addRow("Supersampling", supersampling_);
     form->addRow("Depth", depth_);
     form->addRow("File", fileRow(path_, "Export Picture", "PNG (*.png)", {".png"}));
@@ -139,6 +157,8 @@ ExportDialog::ExportDialog(const StudioModel& model, QWidget* parent) : QDialog(
     height_->setValue(stored.value("export/height", 1080).toInt());
     points_->setValue(stored.value("export/points", kDensityPoints / 1e6).toDouble());
     supersampling_->setValue(stored.value("export/aa", 1).toInt());
+    quality_->setValue(stored.value("export/quality", 100).toDouble());
+    byQuality_->setChecked(stored.value("export/byQuality", false).toBool());
     depth_->setCurrentIndex(stored.value("export/depth", 8).toInt() == 16 ? 1 : 0);
 
     const auto presetChosen = [this] {
@@ -161,6 +181,8 @@ ExportDialog::ExportDialog(const StudioModel& model, QWidget* parent) : QDialog(
     for (QSpinBox* spin : {width_, height_, supersampling_})
         connect(spin, &QSpinBox::valueChanged, this, &ExportDialog::update);
     connect(points_, &QDoubleSpinBox::valueChanged, this, &ExportDialog::update);
+    connect(quality_, &QDoubleSpinBox::valueChanged, this, &ExportDialog::update);
+    connect(byQuality_, &QCheckBox::toggled, this, &ExportDialog::update);
     connect(depth_, &QComboBox::currentIndexChanged, this, &ExportDialog::update);
     connect(path_, &QLineEdit::textChanged, this, &ExportDialog::update);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -172,6 +194,8 @@ ExportDialog::ExportDialog(const StudioModel& model, QWidget* parent) : QDialog(
         stored.setValue("export/height", height_->value());
         stored.setValue("export/points", points_->value());
         stored.setValue("export/aa", supersampling_->value());
+        stored.setValue("export/quality", quality_->value());
+        stored.setValue("export/byQuality", byQuality_->isChecked());
         stored.setValue("export/depth", depth_->currentData().toInt());
         accept();
     });
@@ -198,8 +222,27 @@ std::vector<std::string> ExportDialog::arguments() const
     return renderArguments(settings(), path().toStdString());
 }
 
+void ExportDialog::setLitShare(double share)
+{
+    litShare_ = share > 0 && share <= 1 ? share : 1;
+    update();
+}
+
+uint64_t ExportDialog::pointsForQuality(double hits, double litShare, int width, int height)
+{
+    return static_cast<uint64_t>(std::llround(hits * litShare * width * height));
+}
+
 void ExportDialog::update()
 {
+    // A quality goal sets the points: shown, not typed.
+    points_->setEnabled(!byQuality_->isChecked());
+    quality_->setEnabled(byQuality_->isChecked());
+    if (byQuality_->isChecked()) {
+        const QSignalBlocker quiet(points_);
+        const auto points = pointsForQuality(quality_->value(), litShare_, width_->value(), height_->value());
+        points_->setValue(std::max(points_->minimum(), static_cast<double>(points) / 1e6));
+    }
     command_->setPlainText(QString::fromStdString(commandLineText(arguments())));
 }
 

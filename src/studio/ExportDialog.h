@@ -7,6 +7,7 @@
 
 #include "studio/StudioModel.h"
 
+class QCheckBox;
 class QComboBox;
 class QFormLayout;
 class QLayout;
@@ -46,6 +47,13 @@ public:
     // The quillon-render arguments that make it, as the dialog shows them.
     std::vector<std::string> arguments() const;
 
+    // The share of the preview's pixels that are lit, by which a quality goal
+    // (hits a lit pixel) becomes points: 1 where the preview has not told.
+    void setLitShare(double share);
+    // The points that give a picture of the size asked `hits` hits a lit
+    // pixel, where `litShare` of its pixels are lit.
+    static uint64_t pointsForQuality(double hits, double litShare, int width, int height);
+
 private:
     void update();
 
@@ -54,6 +62,9 @@ private:
     QSpinBox* width_ = nullptr;
     QSpinBox* height_ = nullptr;
     QDoubleSpinBox* points_ = nullptr;  // millions
+    QCheckBox* byQuality_ = nullptr;    // the points follow from the quality goal
+    QDoubleSpinBox* quality_ = nullptr; // hits a lit pixel
+    double litShare_ = 1;
     QSpinBox* supersampling_ = nullptr;
     QComboBox* depth_ = nullptr;
     QLineEdit* path_ = nullptr;

@@ -229,6 +229,10 @@ void MainWindow::exportPicture()
         return;
     }
     ExportDialog dialog(model_, this);
+    const QImage& shown = lastFrame_.image;
+    if (!shown.isNull() && lastFrame_.litPixels > 0)
+        dialog.setLitShare(static_cast<double>(lastFrame_.litPixels) /
+                           (static_cast<double>(shown.width()) * shown.height()));
     if (dialog.exec() == QDialog::Accepted)
         startExport("Export Picture", dialog.arguments());
 }

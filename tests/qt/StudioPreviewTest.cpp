@@ -251,6 +251,27 @@ TEST(StudioExport, EverySizeIsFramedAsQuillonRenderFramesIt)
     }
 }
 
+// A quality goal sets the points from the lit share of the preview and the
+// size: 100 hits a lit pixel where a quarter is lit, at 1920x1080.
+TEST(StudioExport, AQualityGoalSetsThePoints)
+{
+    testing::InTempDirectory here;
+    QSettings().clear();
+    StudioModel model;
+    ExportDialog dialog(model);
+    dialog.findChild<QComboBox*>("preset")->setCurrentIndex(0);
+    dialog.findChild<QDoubleSpinBox*>("quality")->setValue(100);
+    dialog.findChild<QCheckBox*>("byQuality")->setChecked(true);
+    dialog.setLitShare(0.25);
+    EXPECT_EQ(dialog.settings().points, 51'840'000u);
+    EXPECT_FALSE(dialog.findChild<QDoubleSpinBox*>("points")->isEnabled());
+    EXPECT_NE(dialog.findChild<QPlainTextEdit*>("command")->toPlainText().toStdString().find("--points 51840000"),
+              std::string::npos);
+    dialog.findChild<QCheckBox*>("byQuality")->setChecked(false);
+    dialog.findChild<QDoubleSpinBox*>("points")->setValue(3);
+    EXPECT_EQ(dialog.settings().points, 3'000'000u);
+}
+
 // The video dialog's fields as the user leaves them, and the video that
 // quillon-render plans from the command the dialog shows.
 struct VideoDialogCase {
