@@ -91,7 +91,8 @@ open_with_ctrl_o() {  # opened once it is the latest of the recent files
     wait_for_dialog "Open a picture, video, counts or caption file"
     xdotool type "$1"
     xdotool key Return
-    for _ in $(seq 1 50); do
+    # Up to 30 s: a loaded machine running a sanitized build takes its time.
+    for _ in $(seq 1 150); do
         app_alive
         grep -q "^recentFiles=$1" "$conf" 2>/dev/null && return 0
         sleep 0.2
