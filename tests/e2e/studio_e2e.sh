@@ -89,6 +89,11 @@ step "opening a video and a counts file quillon-render made"
 open_with_ctrl_o() {  # opened once it is the latest of the recent files
     xdotool mousemove --window "$W" 800 350 click 1 key ctrl+o
     wait_for_dialog "Open a picture, video, counts or caption file"
+    # The file name field has the keyboard only once the dialog has settled;
+    # on a loaded machine keys typed before that are lost.
+    focus_window "$dialog"
+    sleep 1
+    xdotool key ctrl+a
     xdotool type "$1"
     xdotool key Return
     # Up to 30 s: a loaded machine running a sanitized build takes its time.
