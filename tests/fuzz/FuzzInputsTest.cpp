@@ -3,6 +3,8 @@
 #include <CLI/CLI.hpp>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -27,6 +29,17 @@
 namespace {
 
 namespace fs = std::filesystem;
+
+// A scratch file of this test process's own, its extension kept: the suite
+// runs tests side by side, each in a process of its own, and two must not
+// share a file.
+fs::path scratchPath(const std::string& name)
+{
+    const fs::path given(name);
+    return fs::temp_directory_path() /
+           (given.stem().string() + "-" + std::to_string(::getpid()) + given.extension().string());
+}
+
 using namespace quillon::fuzz;
 
 struct Target {
@@ -66,7 +79,7 @@ TEST_P(FuzzInputs, EveryKeptInputPassesItsCheck)
 {
     // Run in a folder of its own: the command line's plans look at files around them.
     const fs::path previous = fs::current_path();
-    const fs::path folder = fs::temp_directory_path() / ("quillon-fuzz-inputs-" + std::string(GetParam().name));
+    const fs::path folder = scratchPath("quillon-fuzz-inputs-" + std::string(GetParam().name));
     fs::create_directories(folder);
     fs::current_path(folder);
     const std::vector<fs::path> inputs = inputsOf(GetParam().name);
@@ -170,7 +183,7 @@ std::string refusalOf(std::vector<std::string> words)
 
 TEST(FuzzFindings, CaptionFilesAreLimitedBeforeTheyAreRead)
 {
-    const fs::path big = fs::temp_directory_path() / "quillon-fuzz-big-captions.txt";
+    const fs::path big = scratchPath("quillon-fuzz-big-captions.txt");
     { std::ofstream(big) << "Bifurcation Plot from Logistical Equation\n"; }
     fs::resize_file(big, quillon::render::kMaxCaptionFileBytes + 1);  // sparse: nothing is written
     EXPECT_NE(refusalOf({"--from", big.string()}).find("larger than 16 MiB, too large for a caption file"),
@@ -183,7 +196,7 @@ TEST(FuzzFindings, CaptionFilesAreLimitedBeforeTheyAreRead)
 // A PNG of 1x1 whose header then claims width x height.
 std::string claimingPng(uint32_t width, uint32_t height)
 {
-    const fs::path path = fs::temp_directory_path() / "quillon-fuzz-claim.png";
+    const fs::path path = scratchPath("quillon-fuzz-claim.png");
     quillon::render::writePng(path.string(), quillon::render::Image::blank(1, 1), {});
     std::string bytes = bytesOf(path);
     // IHDR's data follows the signature, its length and its type.
@@ -219,7 +232,7 @@ TEST(FuzzFindings, PicturesLargerThanTheirFileAreRefusedUnread)
 // A PNG of 1x1 with a text chunk whose header then claims length bytes.
 std::string pngWithTextClaiming(uint32_t length)
 {
-    const fs::path path = fs::temp_directory_path() / "quillon-fuzz-text.png";
+    const fs::path path = scratchPath("quillon-fuzz-text.png");
     quillon::render::writePng(path.string(), quillon::render::Image::blank(1, 1), {{"quillon:caption", "Henon"}});
     std::string bytes = bytesOf(path);
     const size_t type = bytes.find("iTXt");
@@ -311,7 +324,7 @@ TEST(FuzzFindings, PictureTextRefusalsTakeOneLine)
 std::string claimingCounts(int32_t width, int32_t height, uint8_t compression = 3)
 {
     namespace render = quillon::render;
-    const fs::path path = fs::temp_directory_path() / "quillon-fuzz-claim.exr";
+    const fs::path path = scratchPath("quillon-fuzz-claim.exr");
     render::CountsFileData data{.width = 8, .height = 6, .counts = std::vector<uint32_t>(48, 7)};
     render::writeCountsFile(path.string(), data);
     std::string bytes = bytesOf(path);
