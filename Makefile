@@ -41,8 +41,8 @@ test-sanitize:
 	    bash scripts/setup.sh
 	ctest --test-dir build-sanitize --output-on-failure -j$$(nproc)
 
-# Every reader fuzzed for FUZZ_SECONDS (default 30) each, built with clang in
-# build-fuzz/; fails on any finding. Skipped, with a message, without clang.
+# Every reader fuzzed for FUZZ_SECONDS (default 30) or FUZZ_RUNS executions
+# each, built with clang in build-fuzz/; fails on any finding. Skipped, with a message, without clang.
 fuzz:
 	@bash scripts/setup.sh
 	bash scripts/fuzz.sh

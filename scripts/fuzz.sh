@@ -2,12 +2,27 @@
 # Builds the fuzz targets in build-fuzz/ with clang and runs each for
 # FUZZ_SECONDS (default 30) on its corpus and dictionary. Fails on any
 # finding; the input that found it is left in build-fuzz/findings/.
-# FUZZ_TARGETS (names, blank-separated) runs some of them only.
+# FUZZ_TARGETS (names, blank-separated) runs some of them only. FUZZ_RUNS
+# stops each target after that many executions instead; with it, FUZZ_SECONDS
+# is a bound only when given.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$PWD
 
-seconds=${FUZZ_SECONDS:-30}
+runs_bound=${FUZZ_RUNS:-}
+if [[ -n $runs_bound ]]; then
+    if [[ ! $runs_bound =~ ^[1-9][0-9]*$ ]]; then
+        echo "fuzz: FUZZ_RUNS must be a whole number of executions, not '$runs_bound'" >&2
+        exit 2
+    fi
+    seconds=${FUZZ_SECONDS:-0}
+else
+    seconds=${FUZZ_SECONDS:-30}
+fi
+if [[ ! $seconds =~ ^[0-9]+$ ]]; then
+    echo "fuzz: FUZZ_SECONDS must be a whole number of seconds, not '$seconds'" >&2
+    exit 2
+fi
 targets=${FUZZ_TARGETS:-"caption caption_file picture_text png_file video_tag counts_file gradient command_line prompt_number"}
 
 if ! command -v clang++-14 >/dev/null || ! command -v clang-14 >/dev/null; then
@@ -43,7 +58,7 @@ for target in $targets; do
     status=0
     # In a folder of its own: the command line's plans look at files around them.
     (cd build-fuzz/work && nice -n 19 "$root/build-fuzz/fuzz/fuzz_$target" \
-        -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2560 -malloc_limit_mb=2048 -max_len=4096 \
+        -max_total_time="$seconds" ${runs_bound:+-runs=$runs_bound} -timeout=10 -rss_limit_mb=2560 -malloc_limit_mb=2048 -max_len=4096 \
         -dict="$root/fuzz/dict/$target.dict" -artifact_prefix="$root/build-fuzz/findings/$target-" \
         -print_final_stats=1 "${inputs[@]}") >"$log" 2>&1 || status=$?
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
