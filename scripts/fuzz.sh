@@ -35,11 +35,16 @@ if [[ ! -f $(clang++-14 -print-runtime-dir)/libclang_rt.fuzzer-$(uname -m).a ]];
     exit 0
 fi
 
-# -O1 and line tables only: fast enough to fuzz, quick to build.
+# -O1 and line tables only: fast enough to fuzz, quick to build. Two runs at
+# once (of other targets) take turns to build.
+mkdir -p build-fuzz
+exec 9>build-fuzz/.build-lock
+flock 9
 CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1" -DQUILLON_FUZZ=ON \
     -DQUILLON_BUILD_TESTS=OFF -DQUILLON_BUILD_BENCH=OFF >/dev/null
 cmake --build build-fuzz --target fuzz_targets -j"$(nproc 2>/dev/null || echo 2)"
+flock -u 9
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp:print_suppressions=0
