@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 namespace quillon::fuzz {
 
@@ -32,8 +33,24 @@ std::vector<std::string> wordsOf(std::string_view data, size_t most)
     return words;
 }
 
+namespace {
+
+// The scratch files made so far, removed at exit: a fuzzer makes one or two,
+// and a run that ends normally leaves none behind.
+struct ScratchFiles {
+    std::set<std::string> paths;
+    ~ScratchFiles()
+    {
+        for (const std::string& path : paths)
+            std::remove(path.c_str());
+    }
+};
+
+}  // namespace
+
 std::string scratchFile(std::string_view data, const char* extension)
 {
+    static ScratchFiles made;
     // In memory when the machine has a tmpfs: on a disk, ext4 starts writing a
     // file out when it is closed after being cut short, at every input.
     static const std::filesystem::path folder = [] {
@@ -43,6 +60,7 @@ std::string scratchFile(std::string_view data, const char* extension)
     }();
     const std::string path =
         (folder / ("quillon-fuzz-" + std::to_string(::getpid()) + extension)).string();
+    made.paths.insert(path);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(data.data(), static_cast<std::streamsize>(data.size()));
     out.close();

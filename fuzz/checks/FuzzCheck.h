@@ -24,7 +24,8 @@ void checkRefusal(const char* reader, const std::string& message);
 std::vector<std::string> wordsOf(std::string_view data, size_t most);
 
 // A file of this process holding the data, for readers that take a path; the
-// same name every time, so that nothing piles up.
+// same name every time, so that nothing piles up, and removed when the process
+// exits.
 std::string scratchFile(std::string_view data, const char* extension);
 
 using CheckFn = void (*)(std::string_view data);

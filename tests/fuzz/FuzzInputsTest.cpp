@@ -3,10 +3,13 @@
 #include <CLI/CLI.hpp>
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -112,6 +115,35 @@ TEST(FuzzChecks, WordsArePartedByNulAndNewline)
     EXPECT_EQ(wordsOf("--figure\0henon\n--points"s, 10), (std::vector<std::string>{"--figure", "henon", "--points"}));
     EXPECT_EQ(wordsOf("a\nb\nc", 2), (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(wordsOf("", 4), (std::vector<std::string>{""}));
+}
+
+// A fuzzer's scratch files go when it exits, so that runs leave nothing behind.
+TEST(FuzzChecks, ScratchFilesAreRemovedAtExit)
+{
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    std::fflush(nullptr);  // nothing buffered is written twice
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const std::string path = scratchFile("data", ".png") + "\n" + scratchFile("", "-copy.png");
+        const bool written = fs::file_size(path.substr(0, path.find('\n'))) == 4;
+        ssize_t sent = ::write(pipeEnds[1], path.data(), path.size());
+        std::exit(written && sent == static_cast<ssize_t>(path.size()) ? 0 : 1);
+    }
+    ::close(pipeEnds[1]);
+    std::string told(512, '\0');
+    const ssize_t got = ::read(pipeEnds[0], told.data(), told.size());
+    ::close(pipeEnds[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the child did not write its scratch file";
+    ASSERT_GT(got, 0);
+    told.resize(static_cast<size_t>(got));
+    const std::string first = told.substr(0, told.find('\n')), second = told.substr(told.find('\n') + 1);
+    EXPECT_NE(first, second);
+    EXPECT_FALSE(fs::exists(first)) << first;
+    EXPECT_FALSE(fs::exists(second)) << second;
 }
 
 // What the fuzzers found, each mended: the reader now refuses before the work.
